@@ -1,0 +1,16 @@
+# The two entry points. Both install what they need (Debian packages, the zh_CN locale) first.
+.PHONY: run test build clean
+
+# Build everything, assemble the test medium and start the installer from it under Wine.
+run:
+	@bash scripts/run.sh
+
+# Every test of the three floors; ends with one summary line "N passed, N failed".
+test:
+	@bash scripts/test.sh
+
+build:
+	@bash scripts/build.sh
+
+clean:
+	rm -rf build

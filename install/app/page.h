@@ -1,0 +1,66 @@
+// A wizard page: plain logic behind one dialog template. The host runs it modally, calls Open
+// once the controls exist and a handler per button; a result other than Stay ends the page.
+#pragma once
+
+#include <memory>
+
+#include "install/app/ui.h"
+
+namespace tq {
+
+enum class PageId {
+    Welcome,
+    PrinterName,
+    Sharing,
+    ConnectionType,
+    TcpIpPort,
+    SharedPrinter,
+    Progress,
+};
+
+struct PageResult {
+    enum class Kind { Stay, MoveTo, End };
+    Kind kind = Kind::Stay;
+    PageId next = PageId::Welcome;
+    int exitCode = 0;
+
+    static PageResult Stay() { return {}; }
+    static PageResult MoveTo(PageId page) { return {Kind::MoveTo, page, 0}; }
+    static PageResult End(int exitCode) { return {Kind::End, PageId::Welcome, exitCode}; }
+};
+
+class Page {
+public:
+    virtual ~Page() = default;
+    virtual int DialogId() const = 0;
+    // Every page but the welcome page has its own taskbar button.
+    virtual bool HasAppWindowStyle() const { return true; }
+    virtual void Open(PageControls& controls) = 0;
+    // A button; kIdCancel stands for the Cancel button and the Esc key alike.
+    virtual PageResult OnCommand(int control, PageControls& controls) = 0;
+    // The window's close button.
+    virtual PageResult OnClose(PageControls& controls) = 0;
+};
+
+class PageFactory {
+public:
+    virtual ~PageFactory() = default;
+    // A new page for every visit; nullptr for a page this build does not have.
+    virtual std::unique_ptr<Page> Create(PageId id) = 0;
+};
+
+class PageHost {
+public:
+    virtual ~PageHost() = default;
+    // Runs the page modally until a handler returns something other than Stay.
+    virtual PageResult Run(Page& page) = 0;
+};
+
+// The wizard: runs one page at a time from `first` and moves by each page's result. Returns the
+// program's exit code.
+int RunWizard(PageId first, PageFactory& factory, PageHost& host);
+
+// The Cancel question of the wizard: Yes ends the program with exit code 1, No stays.
+PageResult AskCancelInstall(Ui& ui);
+
+}  // namespace tq

@@ -1,0 +1,36 @@
+// The first page of a fresh run: a plain welcome, or the list of queues of the model already
+// installed with the choice to restart first, continue at once or close.
+#pragma once
+
+#include <functional>
+
+#include "install/app/page.h"
+#include "install/app/wizard_settings.h"
+#include "platform/spooler.h"
+
+namespace tq {
+
+class WelcomePage : public Page {
+public:
+    WelcomePage(WizardSettings& settings, Spooler& spooler, Ui& ui,
+                std::function<void()> restartForUpdate);
+
+    int DialogId() const override;
+    bool HasAppWindowStyle() const override { return false; }
+    void Open(PageControls& controls) override;
+    PageResult OnCommand(int control, PageControls& controls) override;
+    PageResult OnClose(PageControls& controls) override;
+
+    bool installedFound() const { return installedFound_; }
+
+private:
+    void ShowInstalledQueues(PageControls& controls, int count);
+
+    WizardSettings& settings_;
+    Spooler& spooler_;
+    Ui& ui_;
+    std::function<void()> restartForUpdate_;
+    bool installedFound_ = false;
+};
+
+}  // namespace tq

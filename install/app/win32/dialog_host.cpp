@@ -1,0 +1,174 @@
+#include "install/app/win32/dialog_host.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <vector>
+
+namespace tq {
+
+static_assert(kIdOk == IDOK && kIdCancel == IDCANCEL && kIdYes == IDYES && kIdNo == IDNO);
+static_assert(kMbYesNo == MB_YESNO && kMbIconExclamation == MB_ICONEXCLAMATION &&
+              kMbDefButton2 == MB_DEFBUTTON2 && kMbOk == MB_OK);
+
+std::string Win32Ui::LoadText(int stringId) {
+    char buffer[2048];
+    const int n = LoadStringA(instance_, static_cast<UINT>(stringId), buffer, sizeof(buffer));
+    return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+int Win32Ui::ShowMessageBox(const std::string& text, const std::string& caption, unsigned style) {
+    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
+}
+
+namespace {
+
+class Win32Controls : public PageControls {
+public:
+    explicit Win32Controls(HWND dialog) : dialog_(dialog) {}
+
+    void SetText(int control, const std::string& text) override {
+        SetDlgItemTextA(dialog_, control, text.c_str());
+    }
+    std::string GetText(int control) override {
+        HWND item = GetDlgItem(dialog_, control);
+        const int length = item ? GetWindowTextLengthA(item) : 0;
+        std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
+        GetDlgItemTextA(dialog_, control, buffer.data(), length + 1);
+        return std::string(buffer.data());
+    }
+    void Show(int control, bool visible) override {
+        ShowWindow(GetDlgItem(dialog_, control), visible ? SW_SHOW : SW_HIDE);
+    }
+    void Enable(int control, bool enabled) override {
+        EnableWindow(GetDlgItem(dialog_, control), enabled ? TRUE : FALSE);
+    }
+    void SetFocus(int control) override {
+        SendMessageA(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog_, control)),
+                     TRUE);
+    }
+    void SetCheck(int control, bool checked) override {
+        CheckDlgButton(dialog_, control, checked ? BST_CHECKED : BST_UNCHECKED);
+    }
+    bool IsChecked(int control) override {
+        return IsDlgButtonChecked(dialog_, control) == BST_CHECKED;
+    }
+    void ListInit(int control, const std::vector<ListColumn>& columns, bool gridLines) override {
+        HWND list = GetDlgItem(dialog_, control);
+        if (gridLines) {
+            SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
+        }
+        for (size_t i = 0; i < columns.size(); ++i) {
+            std::string title = columns[i].title;
+            LVCOLUMNA column{};
+            column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+            column.fmt = LVCFMT_LEFT;
+            column.cx = columns[i].widthPixels;
+            column.pszText = title.data();
+            column.iSubItem = static_cast<int>(i);
+            SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+        }
+    }
+    void ListClear(int control) override {
+        SendDlgItemMessageA(dialog_, control, LVM_DELETEALLITEMS, 0, 0);
+    }
+    void ListAddRow(int control, const std::vector<std::string>& cells) override {
+        HWND list = GetDlgItem(dialog_, control);
+        const auto row = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        for (size_t i = 0; i < cells.size(); ++i) {
+            std::string text = cells[i];
+            LVITEMA item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = row;
+            item.iSubItem = static_cast<int>(i);
+            item.pszText = text.data();
+            SendMessageA(list, i == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA,
+                         i == 0 ? 0 : static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        }
+    }
+
+private:
+    HWND dialog_;
+};
+
+struct HostState {
+    Page* page;
+    HICON largeIcon;
+    HICON smallIcon;
+    std::unique_ptr<Win32Controls> controls;
+    PageResult result;
+};
+
+void PaintMinimisedIcon(HWND dialog, HICON icon) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(dialog, &ps);
+    RECT rect;
+    GetClientRect(dialog, &rect);
+    const int x = (rect.right - rect.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (rect.bottom - rect.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, icon);
+    EndPaint(dialog, &ps);
+}
+
+bool Finish(HWND dialog, HostState& state, const PageResult& result) {
+    if (result.kind == PageResult::Kind::Stay) return true;
+    state.result = result;
+    EndDialog(dialog, 0);
+    return true;
+}
+
+INT_PTR CALLBACK PageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<HostState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (message) {
+        case WM_INITDIALOG: {
+            state = reinterpret_cast<HostState*>(lParam);
+            SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+            state->controls = std::make_unique<Win32Controls>(dialog);
+            SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(state->largeIcon));
+            SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(state->smallIcon));
+            if (state->page->HasAppWindowStyle()) {
+                const LONG_PTR ex = GetWindowLongPtrA(dialog, GWL_EXSTYLE);
+                SetWindowLongPtrA(dialog, GWL_EXSTYLE, ex | WS_EX_APPWINDOW);
+            }
+            state->page->Open(*state->controls);
+            return TRUE;
+        }
+        case WM_COMMAND:
+            if (state == nullptr || HIWORD(wParam) != BN_CLICKED) return FALSE;
+            return Finish(dialog, *state, state->page->OnCommand(LOWORD(wParam), *state->controls));
+        case WM_CLOSE:
+            if (state == nullptr) return FALSE;
+            return Finish(dialog, *state, state->page->OnClose(*state->controls));
+        case WM_PAINT:
+            if (state != nullptr && IsIconic(dialog)) {
+                PaintMinimisedIcon(dialog, state->largeIcon);
+                return TRUE;
+            }
+            return FALSE;
+        case WM_QUERYDRAGICON:
+            return state ? reinterpret_cast<INT_PTR>(state->largeIcon) : 0;
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace
+
+PageResult Win32PageHost::Run(Page& page) {
+    // Shared icons (LR_SHARED): owned by the system, never destroyed here.
+    HostState state{&page,
+                    static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(iconId_), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXICON),
+                                                  GetSystemMetrics(SM_CYICON), LR_SHARED)),
+                    static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(iconId_), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXSMICON),
+                                                  GetSystemMetrics(SM_CYSMICON), LR_SHARED)),
+                    nullptr, PageResult::End(0)};
+    const INT_PTR ran = DialogBoxParamA(instance_, MAKEINTRESOURCEA(page.DialogId()), nullptr,
+                                        PageProc, reinterpret_cast<LPARAM>(&state));
+    // A template that cannot be shown ends the wizard rather than looping on it.
+    if (ran == -1) return PageResult::End(0);
+    return state.result;
+}
+
+}  // namespace tq

@@ -1,0 +1,71 @@
+#include "install/spooler/spooler_queries.h"
+
+#include <vector>
+
+#include "platform/text.h"
+
+namespace tq {
+
+namespace {
+bool Matches(const SpoolerText& field, std::string_view wanted) {
+    return field.has_value() && MbsEqualNoCase(*field, wanted);
+}
+}  // namespace
+
+bool FindPrinterDriver(Spooler& spooler, std::string_view driverName) {
+    std::vector<DriverRecord> drivers;
+    if (!spooler.ListDrivers(drivers)) return false;
+    for (const auto& d : drivers) {
+        if (Matches(d.name, driverName)) return true;
+    }
+    return false;
+}
+
+bool FindDriverPrinter(Spooler& spooler, std::string_view driverName, std::string_view printerName) {
+    std::vector<PrinterRecord> printers;
+    if (!spooler.ListPrinters(printers)) return false;
+    for (const auto& p : printers) {
+        if (p.printerName && Matches(p.driverName, driverName) &&
+            MbsEqualNoCase(*p.printerName, printerName)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int ListDriverPrinters(Spooler& spooler, std::string_view driverName, PrinterEntry* entries,
+                       std::size_t capacity) {
+    std::vector<PrinterRecord> printers;
+    if (!spooler.ListPrinters(printers)) return 0;
+    int count = 0;
+    for (const auto& p : printers) {
+        if (!p.printerName || !Matches(p.driverName, driverName)) continue;
+        const auto k = static_cast<std::size_t>(count);
+        if (entries != nullptr && k < capacity) {
+            BoundedCopy(entries[k].name, *p.printerName);
+            if (p.portName) BoundedCopy(entries[k].port, *p.portName);
+        }
+        ++count;
+    }
+    return count;
+}
+
+bool FindShareName(Spooler& spooler, std::string_view shareName) {
+    std::vector<PrinterRecord> printers;
+    if (!spooler.ListPrinters(printers)) return false;
+    for (const auto& p : printers) {
+        if (Matches(p.shareName, shareName)) return true;
+    }
+    return false;
+}
+
+bool FindMonitor(Spooler& spooler, std::string_view monitorName) {
+    std::vector<MonitorRecord> monitors;
+    if (!spooler.ListMonitors(monitors)) return false;
+    for (const auto& m : monitors) {
+        if (Matches(m.name, monitorName)) return true;
+    }
+    return false;
+}
+
+}  // namespace tq

@@ -1,0 +1,32 @@
+// The five questions the installer asks the local spooler. Each enumerates once, compares one
+// name field without regard to case and keeps nothing.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "platform/spooler.h"
+
+namespace tq {
+
+// The record a queue listing fills: the queue's name, then its port. Callers step by 128 bytes.
+struct PrinterEntry {
+    char name[64];
+    char port[64];  // all zero when the queue reports no port
+};
+static_assert(sizeof(PrinterEntry) == 128, "PrinterEntry is a 128-byte record");
+
+bool FindPrinterDriver(Spooler& spooler, std::string_view driverName);
+bool FindDriverPrinter(Spooler& spooler, std::string_view driverName, std::string_view printerName);
+
+// Counts the local queues that use driverName. With entries, writes the first `capacity`
+// of them in the spooler's order; names longer than a field are cut. The count may exceed
+// `capacity` when a queue was added since the caller sized its array: only `capacity`
+// records are ever written.
+int ListDriverPrinters(Spooler& spooler, std::string_view driverName, PrinterEntry* entries,
+                       std::size_t capacity);
+
+bool FindShareName(Spooler& spooler, std::string_view shareName);
+bool FindMonitor(Spooler& spooler, std::string_view monitorName);
+
+}  // namespace tq

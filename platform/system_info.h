@@ -1,0 +1,26 @@
+// What the operating system says about itself, as read by install/system/platform_class.
+#pragma once
+
+#include <cstdint>
+
+namespace tq {
+
+struct OsVersion {  // from GetVersionExA
+    std::uint32_t platformId = 0;
+    std::uint32_t major = 0;
+    std::uint32_t minor = 0;
+};
+
+class SystemInfo {
+public:
+    virtual ~SystemInfo() = default;
+    virtual OsVersion Version() = 0;
+    // wProcessorArchitecture from GetNativeSystemInfo; false when kernel32 does not export it
+    // (systems before XP).
+    virtual bool NativeArchitecture(std::uint16_t& architecture) = 0;
+};
+
+// The running system (Windows builds only).
+SystemInfo& RealSystemInfo();
+
+}  // namespace tq

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/spooler.h"
+
+namespace tq {
+
+// The local spooler through winspool's A functions.
+class Win32Spooler : public Spooler {
+public:
+    bool ListDrivers(std::vector<DriverRecord>& out) override;
+    bool ListPrinters(std::vector<PrinterRecord>& out) override;
+    bool ListMonitors(std::vector<MonitorRecord>& out) override;
+};
+
+}  // namespace tq
