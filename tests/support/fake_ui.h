@@ -1,0 +1,66 @@
+// Fakes for page logic: controls that remember what a page did to them, and a Ui whose
+// texts are "<id>" markers and whose message boxes answer from a script.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "install/app/ui.h"
+
+namespace tq::test {
+
+// The text a FakeUi loads for a string id.
+std::string TextOf(int stringId);
+
+struct MessageBoxCall {
+    std::string text;
+    std::string caption;
+    unsigned style;
+};
+
+class FakeUi : public Ui {
+public:
+    std::string LoadText(int stringId) override { return TextOf(stringId); }
+    int ShowMessageBox(const std::string& text, const std::string& caption,
+                       unsigned style) override;
+
+    // Answers for the next message boxes, in order; a box without a scripted answer fails
+    // the test.
+    std::deque<int> answers;
+    std::vector<MessageBoxCall> boxes;
+};
+
+class FakeControls : public PageControls {
+public:
+    struct Control {
+        std::string text;
+        bool visible = true;
+        bool enabled = true;
+        bool checked = false;
+        std::vector<ListColumn> columns;
+        bool gridLines = false;
+        std::vector<std::vector<std::string>> rows;
+    };
+
+    void SetText(int control, const std::string& text) override { c(control).text = text; }
+    std::string GetText(int control) override { return c(control).text; }
+    void Show(int control, bool visible) override { c(control).visible = visible; }
+    void Enable(int control, bool enabled) override { c(control).enabled = enabled; }
+    void SetFocus(int control) override { focus = control; }
+    void SetCheck(int control, bool checked) override { c(control).checked = checked; }
+    bool IsChecked(int control) override { return c(control).checked; }
+    void ListInit(int control, const std::vector<ListColumn>& columns, bool gridLines) override;
+    void ListClear(int control) override { c(control).rows.clear(); }
+    void ListAddRow(int control, const std::vector<std::string>& cells) override {
+        c(control).rows.push_back(cells);
+    }
+
+    Control& c(int control) { return controls[control]; }
+
+    std::map<int, Control> controls;
+    int focus = 0;
+};
+
+}  // namespace tq::test
