@@ -1,0 +1,89 @@
+// The installer's texts as the program loads them: in code page 936, exactly as the product
+// words them. Loads TQ82Ins.exe as a data file.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "install/res/resource.h"
+
+namespace {
+
+// UTF-8 (as written here) to the system code page 936.
+std::string To936(const char* utf8) {
+    const int wide = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, w.data(), wide);
+    const int narrow = WideCharToMultiByte(936, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(narrow), '\0');
+    WideCharToMultiByte(936, 0, w.c_str(), -1, s.data(), narrow, nullptr, nullptr);
+    s.resize(s.size() - 1);
+    return s;
+}
+
+class InstallerResources : public ::testing::Test {
+protected:
+    void SetUp() override {
+        module = LoadLibraryExA(TQ_INSTALLER_PATH, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module, nullptr) << TQ_INSTALLER_PATH << " error " << GetLastError();
+    }
+    void TearDown() override {
+        if (module) FreeLibrary(module);
+    }
+    std::string Load(int id) {
+        char buffer[2048];
+        const int n = LoadStringA(module, static_cast<UINT>(id), buffer, sizeof(buffer));
+        return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+    }
+    HMODULE module = nullptr;
+};
+
+TEST_F(InstallerResources, TheProcessRunsInCodePage936) { EXPECT_EQ(GetACP(), 936u); }
+
+TEST_F(InstallerResources, StringTableHoldsTheTextsExactly) {
+    const struct {
+        int id;
+        const char* text;
+    } texts[] = {
+        {IDS_APP_TITLE, "Kestra 打印机驱动程序安装"},
+        {IDS_SECOND_INSTANCE,
+         "此安装程序已有一个实例在运行。\n请完成它，或取消它再运行此安装程序。"},
+        {IDS_CANCEL_QUESTION, "确实要取消安装吗?"},
+        {IDS_CANCEL_CAPTION, "退出安装"},
+        {IDS_BUTTON_RESTART, "重启"},
+        {IDS_BUTTON_CLOSE, "关闭"},
+        {IDS_WELCOME_LINE_PLAIN, "建议您先关闭其它所有应用程序，再继续本安装向导。"},
+        {IDS_WELCOME_LINE_INSTALLED,
+         "在您的计算机上已经安装了  Kestra TQ8240 Series 型号打印机，如下表："},
+        {IDS_WELCOME_BLOCK_INSTALLED,
+         "如果您要继续安装，为了保证文件更新，建议您重新启动计算机，重启前请关闭其他所有应用程序，"
+         "重启后本安装程序自动运行，重启，请点击重启按钮；\n如果您想直接安装不重启，请点击继续按钮;"
+         "\n如果您不想继续安装，请点击关闭按钮，结束安装程序。"},
+        {IDS_COLUMN_PRINTER_NAME, "打印机名称"},
+        {IDS_COLUMN_PORT, "端口"},
+    };
+    for (const auto& t : texts) {
+        SCOPED_TRACE(t.id);
+        EXPECT_EQ(Load(t.id), To936(t.text));
+    }
+}
+
+TEST_F(InstallerResources, TheProductsResourceIdsArePresent) {
+    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(102), MAKEINTRESOURCEA(5)), nullptr);   // dialog
+    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(128), MAKEINTRESOURCEA(14)), nullptr);  // icon
+    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(153), MAKEINTRESOURCEA(2)), nullptr);   // bitmap
+    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)), nullptr);   // manifest
+}
+
+TEST_F(InstallerResources, TheManifestAsksForAdministratorRightsAndCommonControls6) {
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(found, nullptr);
+    const char* data = static_cast<const char*>(LockResource(LoadResource(module, found)));
+    const std::string manifest(data, SizeofResource(module, found));
+    EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
+    EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+    EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+}
+
+}  // namespace

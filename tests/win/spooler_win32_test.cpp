@@ -1,0 +1,109 @@
+#include <windows.h>
+#include <winspool.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "install/spooler/spooler_queries.h"
+#include "platform/text.h"
+#include "platform/win32/spooler_win32.h"
+
+namespace tq {
+namespace {
+
+constexpr char kModel[] = "Kestra TQ8240 Series";
+
+bool AddDriver(const char* name) {
+    std::string driverName = name;
+    std::string driverPath = "placeholder.dll", dataFile = "placeholder.ppd",
+                configFile = "placeholder-ui.dll";
+    DRIVER_INFO_3A info{};
+    info.cVersion = 3;
+    info.pName = driverName.data();
+    info.pDriverPath = driverPath.data();
+    info.pDataFile = dataFile.data();
+    info.pConfigFile = configFile.data();
+    return AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info)) != FALSE;
+}
+
+bool AddQueue(const char* name, const char* port, const char* driver, const char* share) {
+    std::string n = name, p = port, d = driver, processor = "WinPrint", type = "RAW";
+    std::string s = share ? share : "";
+    PRINTER_INFO_2A info{};
+    info.pPrinterName = n.data();
+    info.pPortName = p.data();
+    info.pDriverName = d.data();
+    info.pPrintProcessor = processor.data();
+    info.pDatatype = type.data();
+    if (share) {
+        info.pShareName = s.data();
+        info.Attributes = PRINTER_ATTRIBUTE_SHARED;
+    }
+    HANDLE h = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    if (h == nullptr) return false;
+    ClosePrinter(h);
+    return true;
+}
+
+// One spooler for the whole program: the prefix is fresh for this test program, and the
+// cases build on each other in order.
+class Win32SpoolerTest : public ::testing::Test {
+protected:
+    Win32Spooler spooler;
+};
+
+TEST_F(Win32SpoolerTest, AFreshPrefixHasNoQueuesOfTheModel) {
+    std::vector<PrinterRecord> printers;
+    spooler.ListPrinters(printers);  // may hold queues Wine made itself
+    EXPECT_FALSE(FindDriverPrinter(spooler, kModel, kModel));
+    EXPECT_EQ(ListDriverPrinters(spooler, kModel, nullptr, 0), 0);
+    EXPECT_FALSE(FindPrinterDriver(spooler, kModel));
+}
+
+TEST_F(Win32SpoolerTest, ListsAndMatchesQueuesCreatedThroughTheSpooler) {
+    ASSERT_TRUE(AddDriver(kModel));
+    ASSERT_TRUE(AddDriver("Other Driver"));
+    ASSERT_TRUE(AddQueue("Kestra First", "LPT1:", kModel, nullptr));
+    ASSERT_TRUE(AddQueue("Someone Else", "LPT2:", "Other Driver", "OTHERSHARE"));
+    ASSERT_TRUE(AddQueue("Kestra Second", "192.168.0.20", kModel, nullptr));
+
+    EXPECT_TRUE(FindPrinterDriver(spooler, "KESTRA tq8240 series"));
+    EXPECT_FALSE(FindPrinterDriver(spooler, "Kestra TQ8240"));
+    EXPECT_TRUE(FindDriverPrinter(spooler, kModel, "kestra first"));
+    EXPECT_FALSE(FindDriverPrinter(spooler, kModel, "Someone Else"));
+    EXPECT_TRUE(FindShareName(spooler, "othershare"));
+    EXPECT_FALSE(FindShareName(spooler, "nosuchshare"));
+
+    const int count = ListDriverPrinters(spooler, kModel, nullptr, 0);
+    ASSERT_EQ(count, 2);
+    std::vector<PrinterEntry> entries(static_cast<size_t>(count), PrinterEntry{});
+    ASSERT_EQ(ListDriverPrinters(spooler, kModel, entries.data(), entries.size()), 2);
+
+    // Spooler order, whatever it is, with each queue's own port.
+    std::vector<PrinterRecord> printers;
+    ASSERT_TRUE(spooler.ListPrinters(printers));
+    std::vector<std::pair<std::string, std::string>> expected;
+    for (const auto& p : printers) {
+        if (p.driverName && MbsEqualNoCase(*p.driverName, kModel)) {
+            expected.emplace_back(*p.printerName, p.portName.value_or(""));
+        }
+    }
+    ASSERT_EQ(expected.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(FieldText(entries[i].name), expected[i].first);
+        EXPECT_EQ(FieldText(entries[i].port), expected[i].second);
+    }
+    EXPECT_EQ(expected[0].second == "LPT1:" ? expected[1].second : expected[0].second,
+              "192.168.0.20");
+}
+
+TEST_F(Win32SpoolerTest, MonitorsAreEnumerated) {
+    // A fresh prefix has the "Local Port" monitor.
+    EXPECT_TRUE(FindMonitor(spooler, "local port"));
+    EXPECT_FALSE(FindMonitor(spooler, "No Such Monitor"));
+}
+
+}  // namespace
+}  // namespace tq
