@@ -30,7 +30,7 @@ struct MonitorRecord {  // MONITOR_INFO_1
 };
 
 class Spooler {
-public:
+  public:
     virtual ~Spooler() = default;
 
     // Each enumeration asks for the size, allocates exactly that and asks again. It returns

@@ -12,7 +12,7 @@ struct OsVersion {  // from GetVersionExA
 };
 
 class SystemInfo {
-public:
+  public:
     virtual ~SystemInfo() = default;
     virtual OsVersion Version() = 0;
     // wProcessorArchitecture from GetNativeSystemInfo; false when kernel32 does not export it

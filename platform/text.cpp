@@ -4,7 +4,9 @@
 
 namespace tq {
 
-bool IsLeadByte936(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+bool IsLeadByte936(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
 
 std::size_t BoundedCopy(char* dst, std::size_t dstSize, std::string_view src) {
     if (dst == nullptr || dstSize == 0) return 0;

@@ -30,7 +30,7 @@ struct PageResult {
 };
 
 class Page {
-public:
+  public:
     virtual ~Page() = default;
     virtual int DialogId() const = 0;
     // Every page but the welcome page has its own taskbar button.
@@ -43,14 +43,14 @@ public:
 };
 
 class PageFactory {
-public:
+  public:
     virtual ~PageFactory() = default;
     // A new page for every visit; nullptr for a page this build does not have.
     virtual std::unique_ptr<Page> Create(PageId id) = 0;
 };
 
 class PageHost {
-public:
+  public:
     virtual ~PageHost() = default;
     // Runs the page modally until a handler returns something other than Stay.
     virtual PageResult Run(Page& page) = 0;

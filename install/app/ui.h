@@ -24,7 +24,7 @@ struct ListColumn {
 };
 
 class PageControls {
-public:
+  public:
     virtual ~PageControls() = default;
     virtual void SetText(int control, const std::string& text) = 0;
     virtual std::string GetText(int control) = 0;
@@ -40,7 +40,7 @@ public:
 };
 
 class Ui {
-public:
+  public:
     virtual ~Ui() = default;
     // A text of the string table, in the system code page.
     virtual std::string LoadText(int stringId) = 0;

@@ -15,10 +15,14 @@ constexpr int kColumnWidthPixels = 220;
 
 WelcomePage::WelcomePage(WizardSettings& settings, Spooler& spooler, Ui& ui,
                          std::function<void()> restartForUpdate)
-    : settings_(settings), spooler_(spooler), ui_(ui),
+    : settings_(settings),
+      spooler_(spooler),
+      ui_(ui),
       restartForUpdate_(std::move(restartForUpdate)) {}
 
-int WelcomePage::DialogId() const { return IDD_WELCOME; }
+int WelcomePage::DialogId() const {
+    return IDD_WELCOME;
+}
 
 void WelcomePage::Open(PageControls& controls) {
     installedFound_ = false;
@@ -50,7 +54,8 @@ void WelcomePage::ShowInstalledQueues(PageControls& controls, int count) {
 
     // The array is sized by the count; a queue added since then is not listed.
     std::vector<PrinterEntry> entries(static_cast<std::size_t>(count), PrinterEntry{});
-    const int listed = ListDriverPrinters(spooler_, kModelDriverName, entries.data(), entries.size());
+    const int listed =
+        ListDriverPrinters(spooler_, kModelDriverName, entries.data(), entries.size());
     const int rows = std::min(listed, count);
     controls.ListClear(IDC_WELCOME_LIST);
     for (int i = 0; i < rows; ++i) {

@@ -11,7 +11,7 @@
 namespace tq {
 
 class WelcomePage : public Page {
-public:
+  public:
     WelcomePage(WizardSettings& settings, Spooler& spooler, Ui& ui,
                 std::function<void()> restartForUpdate);
 
@@ -23,7 +23,7 @@ public:
 
     bool installedFound() const { return installedFound_; }
 
-private:
+  private:
     void ShowInstalledQueues(PageControls& controls, int count);
 
     WizardSettings& settings_;

@@ -10,8 +10,8 @@ int ShowResMessage(Ui& ui, int textId, int captionId, unsigned style) {
 }
 
 PageResult AskCancelInstall(Ui& ui) {
-    const int answer = ShowResMessage(ui, IDS_CANCEL_QUESTION, IDS_CANCEL_CAPTION,
-                                      kMbYesNo | kMbIconExclamation);
+    const int answer =
+        ShowResMessage(ui, IDS_CANCEL_QUESTION, IDS_CANCEL_CAPTION, kMbYesNo | kMbIconExclamation);
     return answer == kIdYes ? PageResult::End(1) : PageResult::Stay();
 }
 

@@ -4,8 +4,14 @@
 
 namespace tq {
 
-void WizardSettings::SetPrinterName(std::string_view name) { BoundedCopy(printerName, name); }
-void WizardSettings::SetShareName(std::string_view name) { BoundedCopy(shareName, name); }
-void WizardSettings::SetPortName(std::string_view name) { BoundedCopy(portName, name); }
+void WizardSettings::SetPrinterName(std::string_view name) {
+    BoundedCopy(printerName, name);
+}
+void WizardSettings::SetShareName(std::string_view name) {
+    BoundedCopy(shareName, name);
+}
+void WizardSettings::SetPortName(std::string_view name) {
+    BoundedCopy(portName, name);
+}
 
 }  // namespace tq

@@ -21,7 +21,8 @@ bool FindPrinterDriver(Spooler& spooler, std::string_view driverName) {
     return false;
 }
 
-bool FindDriverPrinter(Spooler& spooler, std::string_view driverName, std::string_view printerName) {
+bool FindDriverPrinter(Spooler& spooler, std::string_view driverName,
+                       std::string_view printerName) {
     std::vector<PrinterRecord> printers;
     if (!spooler.ListPrinters(printers)) return false;
     for (const auto& p : printers) {

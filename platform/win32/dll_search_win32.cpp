@@ -13,7 +13,7 @@ void NarrowDllSearchPath() {
     using SetDirFn = BOOL(WINAPI*)(LPCSTR);
     auto setDefault = reinterpret_cast<SetDefaultFn>(
         reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-    constexpr DWORD kAppDir = 0x00000200;   // LOAD_LIBRARY_SEARCH_APPLICATION_DIR
+    constexpr DWORD kAppDir = 0x00000200;    // LOAD_LIBRARY_SEARCH_APPLICATION_DIR
     constexpr DWORD kSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
     if (setDefault != nullptr && setDefault(kAppDir | kSystem32)) return;
     auto setDir = reinterpret_cast<SetDirFn>(

@@ -10,7 +10,9 @@ namespace tq {
 
 namespace {
 
-SpoolerText Text(const char* s) { return s ? SpoolerText(s) : std::nullopt; }
+SpoolerText Text(const char* s) {
+    return s ? SpoolerText(s) : std::nullopt;
+}
 
 // The two-call form: ask for the size, allocate exactly that (zero-filled), ask again.
 // `call(buffer, size, &needed, &returned)` is one winspool enumeration.

@@ -6,7 +6,7 @@ namespace tq {
 
 // The local spooler through winspool's A functions.
 class Win32Spooler : public Spooler {
-public:
+  public:
     bool ListDrivers(std::vector<DriverRecord>& out) override;
     bool ListPrinters(std::vector<PrinterRecord>& out) override;
     bool ListMonitors(std::vector<MonitorRecord>& out) override;

@@ -7,7 +7,7 @@ namespace tq {
 namespace {
 
 class Win32SystemInfo : public SystemInfo {
-public:
+  public:
     OsVersion Version() override {
         OSVERSIONINFOA info{};
         info.dwOSVersionInfoSize = sizeof(info);  // 148
@@ -21,8 +21,8 @@ public:
     bool NativeArchitecture(std::uint16_t& architecture) override {
         using Fn = void(WINAPI*)(LPSYSTEM_INFO);
         HMODULE kernel = GetModuleHandleA("kernel32.dll");
-        auto fn = kernel ? reinterpret_cast<Fn>(
-                               reinterpret_cast<void*>(GetProcAddress(kernel, "GetNativeSystemInfo")))
+        auto fn = kernel ? reinterpret_cast<Fn>(reinterpret_cast<void*>(
+                               GetProcAddress(kernel, "GetNativeSystemInfo")))
                          : nullptr;
         if (fn == nullptr) return false;
         SYSTEM_INFO si{};

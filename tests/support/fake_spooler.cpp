@@ -14,8 +14,8 @@ FakeSpooler& FakeSpooler::AddMonitor(SpoolerText name) {
 
 FakeSpooler& FakeSpooler::AddQueue(SpoolerText name, SpoolerText port, SpoolerText driver,
                                    SpoolerText shareName, std::uint32_t attributes) {
-    queues.push_back({std::move(name), std::move(port), std::move(driver), std::move(shareName),
-                      attributes});
+    queues.push_back(
+        {std::move(name), std::move(port), std::move(driver), std::move(shareName), attributes});
     return *this;
 }
 

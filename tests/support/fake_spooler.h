@@ -10,7 +10,7 @@
 namespace tq::test {
 
 class FakeSpooler : public Spooler {
-public:
+  public:
     struct Queue {
         SpoolerText name;
         SpoolerText port;

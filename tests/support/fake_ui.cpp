@@ -4,7 +4,9 @@
 
 namespace tq::test {
 
-std::string TextOf(int stringId) { return "<" + std::to_string(stringId) + ">"; }
+std::string TextOf(int stringId) {
+    return "<" + std::to_string(stringId) + ">";
+}
 
 int FakeUi::ShowMessageBox(const std::string& text, const std::string& caption, unsigned style) {
     boxes.push_back({text, caption, style});

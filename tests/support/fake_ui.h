@@ -21,7 +21,7 @@ struct MessageBoxCall {
 };
 
 class FakeUi : public Ui {
-public:
+  public:
     std::string LoadText(int stringId) override { return TextOf(stringId); }
     int ShowMessageBox(const std::string& text, const std::string& caption,
                        unsigned style) override;
@@ -33,7 +33,7 @@ public:
 };
 
 class FakeControls : public PageControls {
-public:
+  public:
     struct Control {
         std::string text;
         bool visible = true;

@@ -6,7 +6,7 @@ namespace tq {
 namespace {
 
 class FakeSystem : public SystemInfo {
-public:
+  public:
     FakeSystem(OsVersion v, bool hasNative, std::uint16_t arch)
         : version(v), hasNativeInfo(hasNative), architecture(arch) {}
     OsVersion Version() override { return version; }

@@ -53,7 +53,8 @@ TEST(SpoolerQueries, NamesCompareWithoutRegardToLatinCase) {
 TEST(SpoolerQueries, AbsentFieldsNeverMatch) {
     FakeSpooler spooler;
     spooler.AddDriver(std::nullopt).AddMonitor(std::nullopt);
-    spooler.AddQueue(std::nullopt, "LPT1:", kModel)            // no printer name
+    spooler
+        .AddQueue(std::nullopt, "LPT1:", kModel)              // no printer name
         .AddQueue("NoDriver", "LPT2:", std::nullopt)          // no driver name
         .AddQueue("NoShare", "LPT3:", kModel, std::nullopt);  // not listed as shared
     EXPECT_FALSE(FindPrinterDriver(spooler, ""));

@@ -61,7 +61,11 @@ TEST(MbsEqualNoCase, ComparesDoubleByteCharactersAsWholeUnits) {
     EXPECT_FALSE(MbsEqualNoCase("\x81\x41", "\x81\x61"));
     EXPECT_FALSE(MbsEqualNoCase("\xB4\x5A", "\xB4\x7A"));
     // A lead byte swallows the next byte, so "\x81" "A" is one character, not "\x81" + 'A'.
-    EXPECT_FALSE(MbsEqualNoCase("\x81" "Ab", "\x81" "ab"));
+    EXPECT_FALSE(
+        MbsEqualNoCase("\x81"
+                       "Ab",
+                       "\x81"
+                       "ab"));
     EXPECT_FALSE(MbsEqualNoCase(kDaYin, "\xB4\xF2"));
 }
 

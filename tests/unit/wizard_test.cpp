@@ -64,7 +64,7 @@ TEST(AskCancelInstall, YesEndsWithExitCodeOneAndNoStays) {
 
 // A page that returns scripted results, one per visit, and counts its openings.
 class ScriptedPage : public Page {
-public:
+  public:
     explicit ScriptedPage(PageResult r) : result(r) {}
     int DialogId() const override { return 0; }
     void Open(PageControls&) override {}
@@ -74,7 +74,7 @@ public:
 };
 
 class ScriptedPages : public PageFactory {
-public:
+  public:
     std::unique_ptr<Page> Create(PageId id) override {
         created.push_back(id);
         if (script.empty()) return nullptr;
@@ -87,7 +87,7 @@ public:
 };
 
 class ClickingHost : public PageHost {
-public:
+  public:
     PageResult Run(Page& page) override {
         test::FakeControls controls;
         page.Open(controls);

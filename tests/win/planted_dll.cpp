@@ -1,2 +1,4 @@
 // A library that must never be found through the current directory.
-extern "C" __declspec(dllexport) int TqPlanted() { return 42; }
+extern "C" __declspec(dllexport) int TqPlanted() {
+    return 42;
+}

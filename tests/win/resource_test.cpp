@@ -23,7 +23,7 @@ std::string To936(const char* utf8) {
 }
 
 class InstallerResources : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         module = LoadLibraryExA(TQ_INSTALLER_PATH, nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(module, nullptr) << TQ_INSTALLER_PATH << " error " << GetLastError();
@@ -39,7 +39,9 @@ protected:
     HMODULE module = nullptr;
 };
 
-TEST_F(InstallerResources, TheProcessRunsInCodePage936) { EXPECT_EQ(GetACP(), 936u); }
+TEST_F(InstallerResources, TheProcessRunsInCodePage936) {
+    EXPECT_EQ(GetACP(), 936u);
+}
 
 TEST_F(InstallerResources, StringTableHoldsTheTextsExactly) {
     const struct {
@@ -70,10 +72,13 @@ TEST_F(InstallerResources, StringTableHoldsTheTextsExactly) {
 }
 
 TEST_F(InstallerResources, TheProductsResourceIdsArePresent) {
-    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(102), MAKEINTRESOURCEA(5)), nullptr);   // dialog
+    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(102), MAKEINTRESOURCEA(5)),
+              nullptr);  // dialog
     EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(128), MAKEINTRESOURCEA(14)), nullptr);  // icon
-    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(153), MAKEINTRESOURCEA(2)), nullptr);   // bitmap
-    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)), nullptr);   // manifest
+    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(153), MAKEINTRESOURCEA(2)),
+              nullptr);  // bitmap
+    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)),
+              nullptr);  // manifest
 }
 
 TEST_F(InstallerResources, TheManifestAsksForAdministratorRightsAndCommonControls6) {

@@ -50,7 +50,7 @@ bool AddQueue(const char* name, const char* port, const char* driver, const char
 // One spooler for the whole program: the prefix is fresh for this test program, and the
 // cases build on each other in order.
 class Win32SpoolerTest : public ::testing::Test {
-protected:
+  protected:
     Win32Spooler spooler;
 };
 

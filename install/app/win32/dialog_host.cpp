@@ -24,7 +24,7 @@ int Win32Ui::ShowMessageBox(const std::string& text, const std::string& caption,
 namespace {
 
 class Win32Controls : public PageControls {
-public:
+  public:
     explicit Win32Controls(HWND dialog) : dialog_(dialog) {}
 
     void SetText(int control, const std::string& text) override {
@@ -87,7 +87,7 @@ public:
         }
     }
 
-private:
+  private:
     HWND dialog_;
 };
 
@@ -125,7 +125,8 @@ INT_PTR CALLBACK PageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
             SetWindowLongPtrA(dialog, DWLP_USER, lParam);
             state->controls = std::make_unique<Win32Controls>(dialog);
             SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(state->largeIcon));
-            SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(state->smallIcon));
+            SendMessageA(dialog, WM_SETICON, ICON_SMALL,
+                         reinterpret_cast<LPARAM>(state->smallIcon));
             if (state->page->HasAppWindowStyle()) {
                 const LONG_PTR ex = GetWindowLongPtrA(dialog, GWL_EXSTYLE);
                 SetWindowLongPtrA(dialog, GWL_EXSTYLE, ex | WS_EX_APPWINDOW);

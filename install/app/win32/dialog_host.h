@@ -9,22 +9,22 @@
 namespace tq {
 
 class Win32Ui : public Ui {
-public:
+  public:
     explicit Win32Ui(HINSTANCE instance) : instance_(instance) {}
     std::string LoadText(int stringId) override;
     int ShowMessageBox(const std::string& text, const std::string& caption,
                        unsigned style) override;
 
-private:
+  private:
     HINSTANCE instance_;
 };
 
 class Win32PageHost : public PageHost {
-public:
+  public:
     Win32PageHost(HINSTANCE instance, int iconId) : instance_(instance), iconId_(iconId) {}
     PageResult Run(Page& page) override;
 
-private:
+  private:
     HINSTANCE instance_;
     int iconId_;
 };

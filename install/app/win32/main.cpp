@@ -14,7 +14,7 @@
 namespace {
 
 class InstallerPages : public tq::PageFactory {
-public:
+  public:
     InstallerPages(tq::WizardSettings& settings, tq::Spooler& spooler, tq::Ui& ui)
         : settings_(settings), spooler_(spooler), ui_(ui) {}
 
@@ -28,7 +28,7 @@ public:
         }
     }
 
-private:
+  private:
     tq::WizardSettings& settings_;
     tq::Spooler& spooler_;
     tq::Ui& ui_;
@@ -40,7 +40,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     tq::NarrowDllSearchPath();
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
-                                                        ICC_INTERNET_CLASSES | ICC_STANDARD_CLASSES};
+                                                        ICC_INTERNET_CLASSES |
+                                                        ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
     static tq::WizardSettings settings;
@@ -49,8 +50,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     InstallerPages pages(settings, spooler, ui);
     tq::Win32PageHost host(instance, IDI_PROGRAM);
 
-    tq::StartupServices services{
-        ui, pages, host, [] { return tq::InstanceMutexExists(tq::kInstanceMutexName); },
-        [] { return false; }};
+    tq::StartupServices services{ui, pages, host,
+                                 [] { return tq::InstanceMutexExists(tq::kInstanceMutexName); },
+                                 [] { return false; }};
     return tq::RunInstaller(services);
 }
