@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs one end-to-end scenario of the robot in a fresh copy of the template prefix.
+#   scripts/e2e-scenario.sh NAME        (NAME: a TEST of tests/e2e/scenarios.cpp, e.g. PlainWelcome)
+# Runs inside scripts/sandbox.sh (CTest runs there). TQ_E2E_ROBOT and TQ_MEDIUM default to the
+# windows-x64 build. Screenshots land in $TQ_BUILD/screenshots/NAME/ as PNG.
+# The exit status is the scenario's verdict.
+set -uo pipefail
+name=${1:?usage: e2e-scenario.sh NAME}
+if [ "${TQ_SANDBOX:-}" != 1 ] || [ -z "${TQ_BUILD:-}" ]; then
+  echo "e2e-scenario: run inside scripts/sandbox.sh" >&2
+  exit 2
+fi
+root=$(cd "$(dirname "$0")/.." && pwd)
+robot=${TQ_E2E_ROBOT:-$TQ_BUILD/tests/e2e/tq_e2e_scenarios.exe}
+medium=${TQ_MEDIUM:-$TQ_BUILD/medium}
+prefix=$TQ_BUILD/wine/e2e/$name
+shots=$TQ_BUILD/screenshots/$name
+
+start=$EPOCHREALTIME
+bash "$root/scripts/make-prefix.sh" copy "$prefix" || exit 2
+rm -rf "$shots"
+mkdir -p "$shots"
+export WINEPREFIX=$prefix
+
+"$WINELOADER" "$robot" --gtest_filter="E2e.$name" \
+  --installer="$medium/TQ82Ins.exe" --shots="$shots"
+status=$?
+# Nothing of this prefix may outlive the scenario (a stuck installer, the services).
+"$WINESERVER" -k 2>/dev/null || true
+
+for bmp in "$shots"/*.bmp; do
+  [ -e "$bmp" ] || continue
+  # /usr/bin/convert explicitly: another convert may come first on PATH.
+  /usr/bin/convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+awk -v n="$name" -v s="$status" -v a="$start" -v b="$EPOCHREALTIME" -v d="$shots" \
+  'BEGIN { printf "e2e %s: status %s in %.1f s; screenshots in %s\n", n, s, b - a, d }'
+exit $status
