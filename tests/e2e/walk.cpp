@@ -1,0 +1,136 @@
+// The demonstration walk of `make run` without a display: shows every page the installer has
+// so far, photographs it, reports what it shows, and ends the installer again.
+//   tq_walk.exe --installer=PATH --shots=FOLDER      (inside a fresh prefix; UTF-8 report)
+#include <cstdio>
+#include <string>
+
+#include "tests/e2e/installer.h"
+#include "tests/e2e/robot.h"
+#include "tests/e2e/spooler_setup.h"
+
+namespace tq::e2e {
+namespace {
+
+void Say(const std::string& line) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+std::string Indented(std::string text, const std::string& indent) {
+    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
+        text.insert(at + 1, indent);
+    }
+    return text;
+}
+
+void Report(const RunPaths& paths, HWND window, const std::string& shot) {
+    Say("  caption: " + Text(window));
+    for (const ControlView& c : ReadControls(window)) {
+        if (c.className == "SysListView32") {
+            if (!c.visible) {
+                Say("  [" + std::to_string(c.id) + "] list (hidden)");
+                continue;
+            }
+            const auto list = ReadListView(GetDlgItem(window, c.id));
+            if (!list) {
+                Say("  [" + std::to_string(c.id) + "] list: cannot be read");
+                continue;
+            }
+            std::string header;
+            for (const auto& column : list->columns)
+                header += (header.empty() ? "" : " | ") + column;
+            Say("  [" + std::to_string(c.id) + "] list: " + header);
+            for (const auto& row : list->rows) {
+                std::string line;
+                for (const auto& cell : row) line += (line.empty() ? "" : " | ") + cell;
+                Say("        " + line);
+            }
+            continue;
+        }
+        if (c.className == "Static" &&
+            (Style(GetDlgItem(window, c.id)) & SS_TYPEMASK) == SS_BITMAP) {
+            Say("  [" + std::to_string(c.id) + "] picture");  // its text is the resource id
+            continue;
+        }
+        if (c.text.empty() && c.className == "Static") continue;  // lines left empty
+        Say("  [" + std::to_string(c.id) + "] " + c.className + (c.visible ? "" : " (hidden)") +
+            ": " + Indented(c.text, "        "));
+    }
+    std::string error;
+    if (Shoot(paths, window, shot, &error)) {
+        Say("  picture: " + shot + ".png");
+    } else {
+        Say("  picture: none, " + error);
+    }
+}
+
+// Ends a page through its 取消/关闭 button, answering 是 when it asks.
+void EndInstaller(const Process& installer, HWND page) {
+    Click(page, IDCANCEL);
+    HWND box = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND w : TopLevelWindows(installer.Id())) {
+                if (w != page && IsMessageBox(w)) box = w;
+            }
+            return box != nullptr || !installer.Running();
+        },
+        kReactionTimeoutMs, installer.Handle());
+    if (box != nullptr) {
+        Say("  " + Text(GetDlgItem(page, IDCANCEL)) + " asks: " + ReadMessageBox(box).text);
+        Click(box, IDYES);
+    }
+    const auto code = installer.WaitForExit(kReactionTimeoutMs);
+    Say(code ? "  installer ended, exit code " + std::to_string(*code)
+             : std::string("  installer did not end"));
+}
+
+bool WalkWelcome(const RunPaths& paths, const char* title, const char* shot) {
+    Say(title);
+    std::string error;
+    auto installer = StartInstaller(paths, &error);
+    if (!installer) {
+        Say("  " + error);
+        return false;
+    }
+    HWND page = WaitForWelcomePage(*installer);
+    if (page == nullptr) {
+        Say("  no welcome page appeared");
+        return false;
+    }
+    Report(paths, page, shot);
+    EndInstaller(*installer, page);
+    return true;
+}
+
+}  // namespace
+}  // namespace tq::e2e
+
+int main(int argc, char** argv) {
+    using namespace tq::e2e;
+    std::string error;
+    const auto paths = ParseRunPaths(argc, argv, &error);
+    if (!paths) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 2;
+    }
+    bool ok =
+        WalkWelcome(*paths, "Welcome page, no printer of the model installed:", "welcome-plain");
+
+    // Two queues of the model (one on a parallel port, one on a port named like a TCP/IP
+    // port) and one of another driver: the page lists the model's two.
+    const bool arranged = AddDriver(kModelDriver, &error) &&
+                          AddDriver("Contoso Laser 500", &error) &&
+                          AddQueue("Kestra TQ8240 Series", "LPT1:", kModelDriver, &error) &&
+                          AddQueue("Contoso Laser", "FILE:", "Contoso Laser 500", &error) &&
+                          AddQueue("财务部 TQ8240", "192.168.0.20", kModelDriver, &error);
+    if (!arranged) {
+        Say("cannot add the printers for the second view: " + error);
+        return 1;
+    }
+    ok = WalkWelcome(*paths,
+                     "Welcome page, printers of the model installed:", "welcome-installed") &&
+         ok;
+    return ok ? 0 : 1;
+}
