@@ -27,6 +27,8 @@ export WINEPREFIX=$prefix
 status=$?
 # Nothing of this prefix may outlive the scenario (a stuck installer, the services).
 "$WINESERVER" -k 2>/dev/null || true
+# A prefix is ~700 MB: keep it only where a scenario failed, for a look inside.
+[ "$status" = 0 ] && rm -rf "$prefix"
 
 for bmp in "$shots"/*.bmp; do
   [ -e "$bmp" ] || continue

@@ -29,52 +29,48 @@ std::unique_ptr<BYTE[]> Enumerate(Call call, DWORD& returned) {
     return block;
 }
 
+// Enumerates into records of type Info and converts each into the interface's record.
+template <typename Info, typename Record, typename Call, typename Convert>
+bool EnumerateInto(std::vector<Record>& out, Call call, Convert convert) {
+    out.clear();
+    DWORD count = 0;
+    auto block = Enumerate(call, count);
+    if (!block) return false;
+    const auto* records = reinterpret_cast<const Info*>(block.get());
+    for (DWORD i = 0; i < count; ++i) out.push_back(convert(records[i]));
+    return true;
+}
+
 }  // namespace
 
 bool Win32Spooler::ListDrivers(std::vector<DriverRecord>& out) {
-    out.clear();
-    DWORD count = 0;
-    auto block = Enumerate(
+    return EnumerateInto<DRIVER_INFO_1A>(
+        out,
         [](BYTE* buf, DWORD size, DWORD* needed, DWORD* returned) {
             return EnumPrinterDriversA(nullptr, nullptr, 1, buf, size, needed, returned);
         },
-        count);
-    if (!block) return false;
-    const auto* records = reinterpret_cast<const DRIVER_INFO_1A*>(block.get());
-    for (DWORD i = 0; i < count; ++i) out.push_back({Text(records[i].pName)});
-    return true;
+        [](const DRIVER_INFO_1A& r) { return DriverRecord{Text(r.pName)}; });
 }
 
 bool Win32Spooler::ListPrinters(std::vector<PrinterRecord>& out) {
-    out.clear();
-    DWORD count = 0;
-    auto block = Enumerate(
+    return EnumerateInto<PRINTER_INFO_2A>(
+        out,
         [](BYTE* buf, DWORD size, DWORD* needed, DWORD* returned) {
             return EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buf, size, needed, returned);
         },
-        count);
-    if (!block) return false;
-    const auto* records = reinterpret_cast<const PRINTER_INFO_2A*>(block.get());
-    for (DWORD i = 0; i < count; ++i) {
-        const PRINTER_INFO_2A& r = records[i];
-        out.push_back({Text(r.pPrinterName), Text(r.pShareName), Text(r.pPortName),
-                       Text(r.pDriverName), r.Attributes});
-    }
-    return true;
+        [](const PRINTER_INFO_2A& r) {
+            return PrinterRecord{Text(r.pPrinterName), Text(r.pShareName), Text(r.pPortName),
+                                 Text(r.pDriverName), r.Attributes};
+        });
 }
 
 bool Win32Spooler::ListMonitors(std::vector<MonitorRecord>& out) {
-    out.clear();
-    DWORD count = 0;
-    auto block = Enumerate(
+    return EnumerateInto<MONITOR_INFO_1A>(
+        out,
         [](BYTE* buf, DWORD size, DWORD* needed, DWORD* returned) {
             return EnumMonitorsA(nullptr, 1, buf, size, needed, returned);
         },
-        count);
-    if (!block) return false;
-    const auto* records = reinterpret_cast<const MONITOR_INFO_1A*>(block.get());
-    for (DWORD i = 0; i < count; ++i) out.push_back({Text(records[i].pName)});
-    return true;
+        [](const MONITOR_INFO_1A& r) { return MonitorRecord{Text(r.pName)}; });
 }
 
 }  // namespace tq
