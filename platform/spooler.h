@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,29 @@ struct MonitorRecord {  // MONITOR_INFO_1
     SpoolerText name;
 };
 
+// One queue's level-2 record (PRINTER_INFO_2), read whole. Only these fields can be changed;
+// every other field is written back exactly as it was read.
+class QueueSettings {
+  public:
+    virtual ~QueueSettings() = default;
+    virtual std::uint32_t Attributes() const = 0;
+    virtual void SetAttributes(std::uint32_t attributes) = 0;
+    virtual void SetPrinterName(const std::string& name) = 0;
+    virtual void SetShareName(const std::string& name) = 0;
+};
+
+// A queue opened with PRINTER_ALL_ACCESS; closed when the object goes.
+class OpenedQueue {
+  public:
+    virtual ~OpenedQueue() = default;
+    // GetPrinterA at level 2 in the two-call form; nullptr when the size query or the read fails.
+    virtual std::unique_ptr<QueueSettings> ReadSettings() = 0;
+    // SetPrinterA at level 2, command 0.
+    virtual bool WriteSettings(QueueSettings& settings) = 0;
+    // DeletePrinter.
+    virtual bool Delete() = 0;
+};
+
 class Spooler {
   public:
     virtual ~Spooler() = default;
@@ -39,6 +63,13 @@ class Spooler {
     virtual bool ListDrivers(std::vector<DriverRecord>& out) = 0;    // local, own environment
     virtual bool ListPrinters(std::vector<PrinterRecord>& out) = 0;  // PRINTER_ENUM_LOCAL, level 2
     virtual bool ListMonitors(std::vector<MonitorRecord>& out) = 0;  // level 1
+
+    // OpenPrinterA with PRINTER_ALL_ACCESS; nullptr when it fails.
+    virtual std::unique_ptr<OpenedQueue> OpenQueue(const std::string& printerName) = 0;
+
+    // Tells every top-level window that the printer settings changed (WM_SETTINGCHANGE with
+    // "windows", SMTO_NORMAL), waiting at most timeoutMs for each.
+    virtual void AnnounceSettingChange(unsigned timeoutMs) = 0;
 };
 
 }  // namespace tq

@@ -42,6 +42,17 @@ class Page {
     virtual PageResult OnClose(PageControls& controls) = 0;
 };
 
+// The pages between the welcome page and the progress page: Cancel, Esc and the close button
+// all ask the cancel question.
+class MiddlePage : public Page {
+  public:
+    PageResult OnClose(PageControls& controls) override;
+
+  protected:
+    explicit MiddlePage(Ui& ui) : ui_(ui) {}
+    Ui& ui_;
+};
+
 class PageFactory {
   public:
     virtual ~PageFactory() = default;

@@ -28,6 +28,8 @@ class PageControls {
     virtual ~PageControls() = default;
     virtual void SetText(int control, const std::string& text) = 0;
     virtual std::string GetText(int control) = 0;
+    // The most characters the user can type into an edit field.
+    virtual void SetTextLimit(int control, int characters) = 0;
     virtual void Show(int control, bool visible) = 0;
     virtual void Enable(int control, bool enabled) = 0;
     virtual void SetFocus(int control) = 0;

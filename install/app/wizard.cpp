@@ -15,6 +15,10 @@ PageResult AskCancelInstall(Ui& ui) {
     return answer == kIdYes ? PageResult::End(1) : PageResult::Stay();
 }
 
+PageResult MiddlePage::OnClose(PageControls& /*controls*/) {
+    return AskCancelInstall(ui_);
+}
+
 int RunWizard(PageId first, PageFactory& factory, PageHost& host) {
     PageId id = first;
     for (;;) {

@@ -4,10 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
-namespace tq {
+#include "install/model.h"
 
-// The model's driver name, also the printer name the wizard proposes.
-inline constexpr std::string_view kModelDriverName = "Kestra TQ8240 Series";
+namespace tq {
 
 enum ConnectionType : std::int32_t {
     Usb = 0,

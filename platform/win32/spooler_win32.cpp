@@ -41,7 +41,74 @@ bool EnumerateInto(std::vector<Record>& out, Call call, Convert convert) {
     return true;
 }
 
+// A level-2 record read whole; changed fields point into strings owned here.
+class Win32QueueSettings : public QueueSettings {
+  public:
+    explicit Win32QueueSettings(std::unique_ptr<BYTE[]> block) : block_(std::move(block)) {}
+
+    std::uint32_t Attributes() const override { return Info()->Attributes; }
+    void SetAttributes(std::uint32_t attributes) override { Info()->Attributes = attributes; }
+    void SetPrinterName(const std::string& name) override {
+        printerName_ = name;
+        Info()->pPrinterName = printerName_.data();
+    }
+    void SetShareName(const std::string& name) override {
+        shareName_ = name;
+        Info()->pShareName = shareName_.data();
+    }
+    PRINTER_INFO_2A* Info() const { return reinterpret_cast<PRINTER_INFO_2A*>(block_.get()); }
+
+  private:
+    std::unique_ptr<BYTE[]> block_;
+    std::string printerName_;
+    std::string shareName_;
+};
+
+class Win32OpenedQueue : public OpenedQueue {
+  public:
+    explicit Win32OpenedQueue(HANDLE handle) : handle_(handle) {}
+    ~Win32OpenedQueue() override { ClosePrinter(handle_); }
+    Win32OpenedQueue(const Win32OpenedQueue&) = delete;
+    Win32OpenedQueue& operator=(const Win32OpenedQueue&) = delete;
+
+    std::unique_ptr<QueueSettings> ReadSettings() override {
+        // The size query fails by design; only "buffer too small" with a size means go on.
+        SetLastError(0);
+        DWORD needed = 0;
+        const BOOL sized = GetPrinterA(handle_, 2, nullptr, 0, &needed);
+        if ((!sized && GetLastError() != ERROR_INSUFFICIENT_BUFFER) || needed == 0) return nullptr;
+        std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[needed]());
+        if (!block) return nullptr;
+        if (!GetPrinterA(handle_, 2, block.get(), needed, &needed)) return nullptr;
+        return std::make_unique<Win32QueueSettings>(std::move(block));
+    }
+
+    bool WriteSettings(QueueSettings& settings) override {
+        auto& record = static_cast<Win32QueueSettings&>(settings);
+        return SetPrinterA(handle_, 2, reinterpret_cast<BYTE*>(record.Info()), 0) != FALSE;
+    }
+
+    bool Delete() override { return DeletePrinter(handle_) != FALSE; }
+
+  private:
+    HANDLE handle_;
+};
+
 }  // namespace
+
+std::unique_ptr<OpenedQueue> Win32Spooler::OpenQueue(const std::string& printerName) {
+    PRINTER_DEFAULTSA defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE handle = nullptr;
+    std::string name = printerName;
+    if (!OpenPrinterA(name.data(), &handle, &defaults) || handle == nullptr) return nullptr;
+    return std::make_unique<Win32OpenedQueue>(handle);
+}
+
+void Win32Spooler::AnnounceSettingChange(unsigned timeoutMs) {
+    static const char kSection[] = "windows";
+    SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(kSection),
+                        SMTO_NORMAL, timeoutMs, nullptr);
+}
 
 bool Win32Spooler::ListDrivers(std::vector<DriverRecord>& out) {
     return EnumerateInto<DRIVER_INFO_1A>(

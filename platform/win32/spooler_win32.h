@@ -10,6 +10,8 @@ class Win32Spooler : public Spooler {
     bool ListDrivers(std::vector<DriverRecord>& out) override;
     bool ListPrinters(std::vector<PrinterRecord>& out) override;
     bool ListMonitors(std::vector<MonitorRecord>& out) override;
+    std::unique_ptr<OpenedQueue> OpenQueue(const std::string& printerName) override;
+    void AnnounceSettingChange(unsigned timeoutMs) override;
 };
 
 }  // namespace tq

@@ -1,6 +1,60 @@
 #include "tests/support/fake_spooler.h"
 
+#include <algorithm>
+
+#include "platform/text.h"
+
 namespace tq::test {
+
+namespace {
+
+class FakeQueueSettings : public QueueSettings {
+  public:
+    explicit FakeQueueSettings(FakeSpooler::Queue record) : record(std::move(record)) {}
+    std::uint32_t Attributes() const override { return record.attributes; }
+    void SetAttributes(std::uint32_t attributes) override { record.attributes = attributes; }
+    void SetPrinterName(const std::string& name) override { record.name = name; }
+    void SetShareName(const std::string& name) override { record.shareName = name; }
+    FakeSpooler::Queue record;
+};
+
+class FakeOpenedQueue : public OpenedQueue {
+  public:
+    FakeOpenedQueue(FakeSpooler& spooler, std::string name)
+        : spooler_(spooler), name_(std::move(name)) {
+        ++spooler_.openQueues;
+    }
+    ~FakeOpenedQueue() override { --spooler_.openQueues; }
+
+    std::unique_ptr<QueueSettings> ReadSettings() override {
+        FakeSpooler::Queue* q = spooler_.FindQueue(name_);
+        if (q == nullptr || spooler_.failRead.count(name_)) return nullptr;
+        return std::make_unique<FakeQueueSettings>(*q);
+    }
+    bool WriteSettings(QueueSettings& settings) override {
+        FakeSpooler::Queue* q = spooler_.FindQueue(name_);
+        if (q == nullptr || spooler_.failWrite.count(name_)) return false;
+        *q = static_cast<FakeQueueSettings&>(settings).record;
+        if (q->name) name_ = *q->name;
+        return true;
+    }
+    bool Delete() override {
+        if (spooler_.failDelete.count(name_)) return false;
+        auto& qs = spooler_.queues;
+        const auto it = std::find_if(qs.begin(), qs.end(), [this](const FakeSpooler::Queue& q) {
+            return q.name && MbsEqualNoCase(*q.name, name_);
+        });
+        if (it == qs.end()) return false;
+        qs.erase(it);
+        return true;
+    }
+
+  private:
+    FakeSpooler& spooler_;
+    std::string name_;
+};
+
+}  // namespace
 
 FakeSpooler& FakeSpooler::AddDriver(SpoolerText name) {
     drivers.push_back(std::move(name));
@@ -14,9 +68,17 @@ FakeSpooler& FakeSpooler::AddMonitor(SpoolerText name) {
 
 FakeSpooler& FakeSpooler::AddQueue(SpoolerText name, SpoolerText port, SpoolerText driver,
                                    SpoolerText shareName, std::uint32_t attributes) {
-    queues.push_back(
-        {std::move(name), std::move(port), std::move(driver), std::move(shareName), attributes});
+    queues.push_back({std::move(name), std::move(port), std::move(driver), std::move(shareName),
+                      attributes, "", ""});
     return *this;
+}
+
+FakeSpooler::Queue* FakeSpooler::FindQueue(const std::string& name) {
+    // Queue names are not case-sensitive on Windows.
+    for (auto& q : queues) {
+        if (q.name && MbsEqualNoCase(*q.name, name)) return &q;
+    }
+    return nullptr;
 }
 
 bool FakeSpooler::ListDrivers(std::vector<DriverRecord>& out) {
@@ -47,6 +109,11 @@ bool FakeSpooler::ListMonitors(std::vector<MonitorRecord>& out) {
     if (failMonitors || monitors.empty()) return false;
     for (const auto& m : monitors) out.push_back({m});
     return true;
+}
+
+std::unique_ptr<OpenedQueue> FakeSpooler::OpenQueue(const std::string& printerName) {
+    if (FindQueue(printerName) == nullptr || failOpen.count(printerName)) return nullptr;
+    return std::make_unique<FakeOpenedQueue>(*this, printerName);
 }
 
 }  // namespace tq::test

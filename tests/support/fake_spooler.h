@@ -1,7 +1,8 @@
 // In-memory spooler for host tests: drivers, monitors and queues in the order they were added,
-// a default printer, and switches that make an enumeration fail as a real spooler can.
+// a default printer, and switches that make a call fail as a real spooler can.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ class FakeSpooler : public Spooler {
         SpoolerText driver;
         SpoolerText shareName;
         std::uint32_t attributes = 0;
+        // Fields the installer never changes; a level-2 update must keep them.
+        std::string comment;
+        std::string location;
     };
 
     // Set-up.
@@ -25,27 +29,37 @@ class FakeSpooler : public Spooler {
     FakeSpooler& AddQueue(SpoolerText name, SpoolerText port, SpoolerText driver,
                           SpoolerText shareName = std::nullopt, std::uint32_t attributes = 0);
 
+    // The queue of that name (exact), or nullptr.
+    Queue* FindQueue(const std::string& name);
+
     std::vector<SpoolerText> drivers;
     std::vector<SpoolerText> monitors;
     std::vector<Queue> queues;
     std::string defaultPrinter;
 
-    // Injected failures: the enumeration reports failure (as a failed second call does).
+    // Injected failures: an enumeration reports failure (as a failed second call does); a queue
+    // operation fails for the names listed.
     bool failDrivers = false;
     bool failPrinters = false;
     bool failMonitors = false;
+    std::set<std::string> failOpen, failRead, failWrite, failDelete;
 
-    // How often each enumeration ran.
+    // What happened.
     int driverListings = 0;
     int printerListings = 0;
     int monitorListings = 0;
+    int openQueues = 0;  // queues opened and not yet closed
+    std::vector<unsigned> announcements;
 
-    // Called after each printer listing: lets a test change the spooler between two calls.
+    // Queues that appear right after the next printer listing: lets a test change the spooler
+    // between two calls.
     std::vector<Queue> addAfterNextPrinterListing;
 
     bool ListDrivers(std::vector<DriverRecord>& out) override;
     bool ListPrinters(std::vector<PrinterRecord>& out) override;
     bool ListMonitors(std::vector<MonitorRecord>& out) override;
+    std::unique_ptr<OpenedQueue> OpenQueue(const std::string& printerName) override;
+    void AnnounceSettingChange(unsigned timeoutMs) override { announcements.push_back(timeoutMs); }
 };
 
 }  // namespace tq::test

@@ -39,6 +39,7 @@ class FakeControls : public PageControls {
         bool visible = true;
         bool enabled = true;
         bool checked = false;
+        int limit = 0;
         std::vector<ListColumn> columns;
         bool gridLines = false;
         std::vector<std::vector<std::string>> rows;
@@ -46,6 +47,7 @@ class FakeControls : public PageControls {
 
     void SetText(int control, const std::string& text) override { c(control).text = text; }
     std::string GetText(int control) override { return c(control).text; }
+    void SetTextLimit(int control, int characters) override { c(control).limit = characters; }
     void Show(int control, bool visible) override { c(control).visible = visible; }
     void Enable(int control, bool enabled) override { c(control).enabled = enabled; }
     void SetFocus(int control) override { focus = control; }

@@ -113,7 +113,7 @@ TEST(ListDriverPrinters, CutsNamesLongerThanAFieldWithoutOverrun) {
 TEST(ListDriverPrinters, AQueueAddedAfterTheCountIsNotWrittenBeyondTheArray) {
     FakeSpooler spooler;
     spooler.AddQueue("A", "LPT1:", kModel);
-    spooler.addAfterNextPrinterListing.push_back({"B", "LPT2:", kModel, std::nullopt, 0});
+    spooler.addAfterNextPrinterListing.push_back({"B", "LPT2:", kModel, std::nullopt, 0, "", ""});
     const int count = ListDriverPrinters(spooler, kModel, nullptr, 0);
     ASSERT_EQ(count, 1);
 

@@ -89,7 +89,7 @@ TEST_F(WelcomeFixture, InstalledQueuesAreListedWithTheirPortsInSpoolerOrder) {
 TEST_F(WelcomeFixture, AQueueAddedWhileListingIsLeftOutRatherThanOverrunning) {
     spooler.AddDriver(kModel).AddQueue("A", "LPT1:", kModel);
     // The page counts first (one queue), then fills; a queue appears in between.
-    spooler.addAfterNextPrinterListing.push_back({"B", "LPT2:", kModel, std::nullopt, 0});
+    spooler.addAfterNextPrinterListing.push_back({"B", "LPT2:", kModel, std::nullopt, 0, "", ""});
     page.Open(controls);
     using Rows = std::vector<std::vector<std::string>>;
     EXPECT_EQ(controls.c(IDC_WELCOME_LIST).rows, (Rows{{"A", "LPT1:"}}));

@@ -37,6 +37,9 @@ class Win32Controls : public PageControls {
         GetDlgItemTextA(dialog_, control, buffer.data(), length + 1);
         return std::string(buffer.data());
     }
+    void SetTextLimit(int control, int characters) override {
+        SendDlgItemMessageA(dialog_, control, EM_LIMITTEXT, static_cast<WPARAM>(characters), 0);
+    }
     void Show(int control, bool visible) override {
         ShowWindow(GetDlgItem(dialog_, control), visible ? SW_SHOW : SW_HIDE);
     }

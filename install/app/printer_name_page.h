@@ -1,0 +1,40 @@
+// The printer name and default page: the name of the new queue and whether it becomes the
+// default printer. A name that a queue of the model already bears is reused only after the user
+// agrees to delete that queue.
+#pragma once
+
+#include <string_view>
+
+#include "install/app/page.h"
+#include "install/app/wizard_settings.h"
+#include "install/spooler/printer_settings.h"
+#include "platform/spooler.h"
+
+namespace tq {
+
+inline constexpr int kPrinterNameLimit = 32;
+
+// The name becomes a folder under Program Files, a registry key and a Start-menu folder: it
+// must not contain \ / : * ? " < > | , or a control character, be only dots, or end in a dot or
+// a space. Double-byte characters are taken whole, so a trail byte is never read as one of those.
+bool IsUsablePrinterName(std::string_view name);
+
+class PrinterNamePage : public MiddlePage {
+  public:
+    PrinterNamePage(WizardSettings& settings, Spooler& spooler, PrinterSettings& printers, Ui& ui)
+        : MiddlePage(ui), settings_(settings), spooler_(spooler), printers_(printers) {}
+
+    int DialogId() const override;
+    void Open(PageControls& controls) override;
+    PageResult OnCommand(int control, PageControls& controls) override;
+
+  private:
+    PageResult Next(PageControls& controls);
+    PageResult RefuseName(PageControls& controls, int textId);
+
+    WizardSettings& settings_;
+    Spooler& spooler_;
+    PrinterSettings& printers_;
+};
+
+}  // namespace tq

@@ -1,0 +1,29 @@
+// The sharing page: whether the new queue is shared on the network, and under which name.
+#pragma once
+
+#include "install/app/page.h"
+#include "install/app/wizard_settings.h"
+#include "platform/spooler.h"
+
+namespace tq {
+
+inline constexpr int kShareNameLimit = 12;
+inline constexpr char kProposedShareName[] = "KestraTQ";
+
+class SharingPage : public MiddlePage {
+  public:
+    SharingPage(WizardSettings& settings, Spooler& spooler, Ui& ui)
+        : MiddlePage(ui), settings_(settings), spooler_(spooler) {}
+
+    int DialogId() const override;
+    void Open(PageControls& controls) override;
+    PageResult OnCommand(int control, PageControls& controls) override;
+
+  private:
+    PageResult Next(PageControls& controls);
+
+    WizardSettings& settings_;
+    Spooler& spooler_;
+};
+
+}  // namespace tq

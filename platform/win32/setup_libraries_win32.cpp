@@ -1,0 +1,66 @@
+#include "platform/win32/setup_libraries_win32.h"
+
+#include <windows.h>
+
+namespace tq {
+
+namespace {
+
+// A library loaded by bare name for the length of one call.
+class LoadedLibrary {
+  public:
+    explicit LoadedLibrary(const char* name) : module_(LoadLibraryA(name)) {}
+    ~LoadedLibrary() {
+        if (module_ != nullptr) FreeLibrary(module_);
+    }
+    LoadedLibrary(const LoadedLibrary&) = delete;
+    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+
+    template <typename Fn>
+    Fn* Export(const char* name) const {
+        if (module_ == nullptr) return nullptr;
+        return reinterpret_cast<Fn*>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+    }
+
+  private:
+    HMODULE module_;
+};
+
+// Calls library!exportName(args...) once; 0 when the library or the export is missing.
+template <typename... Args>
+int CallExport(const char* library, const char* exportName, Args... args) {
+    using Fn = int __cdecl(Args...);
+    LoadedLibrary loaded(library);
+    Fn* fn = loaded.Export<Fn>(exportName);
+    return fn != nullptr ? fn(args...) : 0;
+}
+
+constexpr char kSetupNt[] = "SetupNT.dll";
+constexpr char kSetup9x[] = "Setup9x.dll";
+
+}  // namespace
+
+int Win32SetupLibraries::CopyInf(const std::string& folder, const std::string& infName) {
+    return CallExport(kSetupNt, "CopyInf", folder.c_str(), infName.c_str());
+}
+
+int Win32SetupLibraries::InstallPort(const std::string& portName, int connectionType,
+                                     char (&portBuffer)[kPortBufferSize]) {
+    return CallExport(kSetupNt, "InstallPort", portName.c_str(), connectionType,
+                      static_cast<char*>(portBuffer));
+}
+
+int Win32SetupLibraries::RefreshLocalDevNode() {
+    return CallExport(kSetupNt, "RefreshLocalDevNode");
+}
+
+int Win32SetupLibraries::SetDefault(const std::string& printerName) {
+    return CallExport(kSetupNt, "SetDefault", printerName.c_str());
+}
+
+int Win32SetupLibraries::SharePrinter(const std::string& printerName,
+                                      const std::string& shareName) {
+    return CallExport(kSetup9x, "SharePrinter", printerName.c_str(), shareName.c_str());
+}
+
+}  // namespace tq
