@@ -35,32 +35,29 @@ int CallExport(const char* library, const char* exportName, Args... args) {
     return fn != nullptr ? fn(args...) : 0;
 }
 
-constexpr char kSetupNt[] = "SetupNT.dll";
-constexpr char kSetup9x[] = "Setup9x.dll";
-
 }  // namespace
 
 int Win32SetupLibraries::CopyInf(const std::string& folder, const std::string& infName) {
-    return CallExport(kSetupNt, "CopyInf", folder.c_str(), infName.c_str());
+    return CallExport(setupNt_.c_str(), "CopyInf", folder.c_str(), infName.c_str());
 }
 
 int Win32SetupLibraries::InstallPort(const std::string& portName, int connectionType,
                                      char (&portBuffer)[kPortBufferSize]) {
-    return CallExport(kSetupNt, "InstallPort", portName.c_str(), connectionType,
+    return CallExport(setupNt_.c_str(), "InstallPort", portName.c_str(), connectionType,
                       static_cast<char*>(portBuffer));
 }
 
 int Win32SetupLibraries::RefreshLocalDevNode() {
-    return CallExport(kSetupNt, "RefreshLocalDevNode");
+    return CallExport(setupNt_.c_str(), "RefreshLocalDevNode");
 }
 
 int Win32SetupLibraries::SetDefault(const std::string& printerName) {
-    return CallExport(kSetupNt, "SetDefault", printerName.c_str());
+    return CallExport(setupNt_.c_str(), "SetDefault", printerName.c_str());
 }
 
 int Win32SetupLibraries::SharePrinter(const std::string& printerName,
                                       const std::string& shareName) {
-    return CallExport(kSetup9x, "SharePrinter", printerName.c_str(), shareName.c_str());
+    return CallExport(setup9x_.c_str(), "SharePrinter", printerName.c_str(), shareName.c_str());
 }
 
 }  // namespace tq
