@@ -1,5 +1,8 @@
 # Lays the medium's Driver\ tree: placeholders by default, or a real driver package.
-#   cmake -DMEDIUM=<dir> -DLIST=<placeholder-files.txt> [-DPACKAGE=<dir>] -P assemble.cmake
+#   cmake -DMEDIUM=<dir> -DLIST=<placeholder-files.txt> -DPLACEHOLDERS=<dir> [-DPACKAGE=<dir>]
+#         -P assemble.cmake
+# PLACEHOLDERS holds placeholders with real contents (laid out like the medium), for the files
+# that Windows reads on the way (setup information files); they replace the generic ones.
 file(MAKE_DIRECTORY "${MEDIUM}/Driver/98" "${MEDIUM}/Driver/2KXP" "${MEDIUM}/Driver/Vista")
 if(PACKAGE)
   if(NOT IS_DIRECTORY "${PACKAGE}")
@@ -16,6 +19,7 @@ if(PACKAGE)
   endforeach()
   return()
 endif()
+file(COPY "${PLACEHOLDERS}/" DESTINATION "${MEDIUM}")
 file(STRINGS "${LIST}" entries REGEX "^[^#]")
 foreach(entry ${entries})
   if(entry MATCHES "^\\./(.*)")
