@@ -1,6 +1,9 @@
-# The -posix variants: the -win32 ones have no std::mutex, which GoogleTest needs.
-set(CMAKE_C_COMPILER ${TQ_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TQ_MINGW_TRIPLE}-g++-posix)
+# The -posix variants for builds with tests: the -win32 ones have no std::mutex, which
+# GoogleTest needs. The release build uses -win32: the static posix thread library imports
+# GetTickCount64, which Windows XP does not have, so a -posix program does not start there.
+set(TQ_MINGW_THREADS "posix" CACHE STRING "MinGW-w64 threading model: posix (tests) or win32 (release)")
+set(CMAKE_C_COMPILER ${TQ_MINGW_TRIPLE}-gcc-${TQ_MINGW_THREADS})
+set(CMAKE_CXX_COMPILER ${TQ_MINGW_TRIPLE}-g++-${TQ_MINGW_THREADS})
 set(CMAKE_RC_COMPILER ${TQ_MINGW_TRIPLE}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${TQ_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
