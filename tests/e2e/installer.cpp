@@ -33,6 +33,18 @@ HWND WaitForWelcomePage(const Process& installer) {
     return WaitForPage(installer, kInstallerCaption, IDC_WELCOME_GREETING, kStartTimeoutMs);
 }
 
+HWND WaitForPrinterNamePage(const Process& installer) {
+    return WaitForPage(installer, kInstallerCaption, IDC_NAME_EDIT, kReactionTimeoutMs);
+}
+
+HWND WaitForSharingPage(const Process& installer) {
+    return WaitForPage(installer, kInstallerCaption, IDC_SHARE_NAME, kReactionTimeoutMs);
+}
+
+HWND WaitForConnectionTypePage(const Process& installer) {
+    return WaitForPage(installer, kInstallerCaption, IDC_CONN_USB, kReactionTimeoutMs);
+}
+
 bool Shoot(const RunPaths& paths, HWND window, std::string_view name, std::string* error) {
     return SaveScreenshot(window, JoinPath(paths.shots, Wide(std::string(name) + ".bmp")), error);
 }

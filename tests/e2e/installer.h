@@ -32,7 +32,13 @@ struct RunPaths {
 std::optional<RunPaths> ParseRunPaths(int argc, char** argv, std::string* error);
 
 std::optional<Process> StartInstaller(const RunPaths& paths, std::string* error);
-HWND WaitForWelcomePage(const Process& installer);
+
+// The pages, each recognised by the caption and a control only it has. Every page is a new
+// top-level window: after a move, wait for the next one rather than keeping the old handle.
+HWND WaitForWelcomePage(const Process& installer);  // with the start-up time-out
+HWND WaitForPrinterNamePage(const Process& installer);
+HWND WaitForSharingPage(const Process& installer);
+HWND WaitForConnectionTypePage(const Process& installer);
 // Saves `window` as SHOTS\name.bmp.
 bool Shoot(const RunPaths& paths, HWND window, std::string_view name, std::string* error);
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <climits>
 #include <ostream>
 
 namespace tq::e2e {
@@ -33,13 +34,21 @@ std::string Convert(UINT codePage, std::wstring_view wide) {
 }
 
 // Sends with a time-out, so a hung target fails the scenario instead of hanging the robot.
-LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool ansi = false) {
+// nullopt when the message was not delivered or not answered in time.
+std::optional<LRESULT> TryAsk(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                              bool ansi = false) {
     DWORD_PTR result = 0;
     const LRESULT ok = ansi ? SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG,
                                                   kMessageTimeoutMs, &result)
                             : SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG,
                                                   kMessageTimeoutMs, &result);
-    return ok ? static_cast<LRESULT>(result) : 0;
+    if (!ok) return std::nullopt;
+    return static_cast<LRESULT>(result);
+}
+
+// The answer, or 0 when there is none.
+LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool ansi = false) {
+    return TryAsk(window, message, wParam, lParam, ansi).value_or(0);
 }
 
 // Memory committed in another process, released on destruction.
@@ -386,6 +395,38 @@ void PressKey(HWND dialog, UINT virtualKey) {
 
 void Close(HWND window) {
     PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+bool ControlEnabled(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    return control != nullptr && IsWindowEnabled(control);
+}
+
+bool ControlChecked(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    return control != nullptr && Ask(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool SetControlText(HWND dialog, int id, std::string_view utf8) {
+    HWND control = GetDlgItem(dialog, id);
+    if (control == nullptr) return false;
+    const std::wstring text = Wide(utf8);
+    // WM_SETTEXT is marshalled across processes (and to the edit's code page) by Wine.
+    return Ask(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())) != 0;
+}
+
+bool TypeText(HWND edit, std::string_view utf8, DWORD timeoutMs) {
+    if (edit == nullptr) return false;
+    // The caret to the end (positions past the text are cut to its length).
+    if (!TryAsk(edit, EM_SETSEL, static_cast<WPARAM>(INT_MAX), INT_MAX)) return false;
+    // The modified flag is the marker: typing can only set it, the last posted message clears
+    // it, and the queue is handled in order; so a clear flag means every character is through.
+    if (!TryAsk(edit, EM_SETMODIFY, TRUE, 0)) return false;
+    for (wchar_t unit : Wide(utf8)) {
+        if (!PostMessageW(edit, WM_CHAR, unit, 1)) return false;
+    }
+    if (!PostMessageW(edit, EM_SETMODIFY, FALSE, 0)) return false;
+    return WaitUntil([&] { return TryAsk(edit, EM_GETMODIFY, 0, 0) == LRESULT{0}; }, timeoutMs);
 }
 
 bool operator==(const ControlView& a, const ControlView& b) {

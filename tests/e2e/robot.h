@@ -129,6 +129,19 @@ void PressKey(HWND dialog, UINT virtualKey);
 // Posts WM_CLOSE, as the window's close button does.
 void Close(HWND window);
 
+// ---- Controls --------------------------------------------------------------------------------
+
+bool ControlEnabled(HWND dialog, int id);
+// BM_GETCHECK: a ticked check box or a chosen option button.
+bool ControlChecked(HWND dialog, int id);
+// WM_SETTEXT, as a program sets a text: the edit tells its dialog (EN_CHANGE), but the text
+// bypasses the edit's EM_LIMITTEXT, which applies to typing only.
+bool SetControlText(HWND dialog, int id, std::string_view utf8);
+// Types `utf8` at the end of an edit's text, one posted WM_CHAR per UTF-16 unit, as a keyboard
+// would, so the edit's limit applies. Returns once the edit has handled every character (a
+// marker posted behind them has arrived), false on a time-out.
+bool TypeText(HWND edit, std::string_view utf8, DWORD timeoutMs);
+
 // ---- Whole-dialog reading --------------------------------------------------------------------
 
 struct ControlView {

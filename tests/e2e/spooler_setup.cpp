@@ -47,20 +47,24 @@ bool AddDriver(std::string_view driverName, std::string* error) {
     return true;
 }
 
-bool AddQueue(std::string_view queueName, std::string_view port, std::string_view driverName,
-              std::string* error) {
+namespace {
+
+bool AddLocalQueue(std::string_view queueName, std::string_view port, std::string_view driverName,
+                   std::string_view shareName, DWORD attributes, std::string* error) {
     std::string name = ToAnsi(queueName);
     std::string portName = ToAnsi(port);
     std::string driver = ToAnsi(driverName);
+    std::string share = ToAnsi(shareName);
     char processor[] = "WinPrint";
     char dataType[] = "RAW";
     PRINTER_INFO_2A info{};
     info.pPrinterName = name.data();
+    info.pShareName = share.empty() ? nullptr : share.data();
     info.pPortName = portName.data();
     info.pDriverName = driver.data();
     info.pPrintProcessor = processor;
     info.pDatatype = dataType;
-    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    info.Attributes = attributes;
     UniquePrinter printer(AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
     if (!printer) {
         if (error)
@@ -69,6 +73,20 @@ bool AddQueue(std::string_view queueName, std::string_view port, std::string_vie
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool AddQueue(std::string_view queueName, std::string_view port, std::string_view driverName,
+              std::string* error) {
+    return AddLocalQueue(queueName, port, driverName, {}, PRINTER_ATTRIBUTE_LOCAL, error);
+}
+
+bool AddQueueWithShareName(std::string_view queueName, std::string_view port,
+                           std::string_view driverName, std::string_view shareName, bool shared,
+                           std::string* error) {
+    const DWORD attributes = PRINTER_ATTRIBUTE_LOCAL | (shared ? PRINTER_ATTRIBUTE_SHARED : 0);
+    return AddLocalQueue(queueName, port, driverName, shareName, attributes, error);
 }
 
 std::vector<QueueInfo> ListQueues() {
@@ -84,7 +102,8 @@ std::vector<QueueInfo> ListQueues() {
     const auto* records = reinterpret_cast<const PRINTER_INFO_2A*>(block.data());
     for (DWORD i = 0; i < count; ++i) {
         queues.push_back({Field(records[i].pPrinterName), Field(records[i].pPortName),
-                          Field(records[i].pDriverName)});
+                          Field(records[i].pDriverName), Field(records[i].pShareName),
+                          records[i].Attributes});
     }
     return queues;
 }

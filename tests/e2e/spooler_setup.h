@@ -17,10 +17,19 @@ bool AddDriver(std::string_view driverName, std::string* error);
 bool AddQueue(std::string_view queueName, std::string_view port, std::string_view driverName,
               std::string* error);
 
+// A local queue that records `shareName`; `shared` also sets PRINTER_ATTRIBUTE_SHARED. Without
+// it the queue is not shared but still carries the name, as a queue whose sharing was turned
+// off does.
+bool AddQueueWithShareName(std::string_view queueName, std::string_view port,
+                           std::string_view driverName, std::string_view shareName, bool shared,
+                           std::string* error);
+
 struct QueueInfo {
     std::string name;
     std::string port;
     std::string driver;
+    std::string shareName;
+    unsigned long attributes = 0;
 };
 // EnumPrintersA level 2 of the local queues, in the spooler's order.
 std::vector<QueueInfo> ListQueues();
