@@ -3,7 +3,9 @@
 // prefix (--gtest_filter=E2e.NAME) with --installer and --shots.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "tests/e2e/installer.h"
@@ -30,6 +32,20 @@ constexpr char kSecondInstance[] =
     "此安装程序已有一个实例在运行。\n请完成它，或取消它再运行此安装程序。";
 constexpr char kOtherDriver[] = "Contoso Laser 500";
 
+constexpr char kNameExplain[] =
+    "您可以使用以下提供的名称或键入一个新名称。该名称将用于标识“打印机”文件夹中的打印机。";
+constexpr char kNameCaption[] = "打印机名称错误";
+constexpr char kNameEmpty[] = "打印机名称不能为空。";
+constexpr char kNameInvalid[] =
+    "打印机名称不能包含下列字符：\\ / : * ? \" < > | ,\n也不能只由句点组成，或以句点或空格结尾。";
+constexpr char kNameOverwrite[] =
+    "已存在该名称的打印机，是否覆盖？\n覆盖，请选择是；重新输入名称，请选择否。";
+constexpr char kShareExplain[] = "指示您的计算机是否将此打印机作为共享资源供其他网络用户使用。";
+constexpr char kShareCaption[] = "共享名错误";
+constexpr char kShareEmpty[] = "共享名不能为空。";
+constexpr char kShareExists[] = "共享名已存在。";
+constexpr char kProposedShare[] = "KestraTQ";
+
 std::vector<int> ButtonIds(const MessageBoxView& box) {
     std::vector<int> ids;
     for (const auto& b : box.buttons) ids.push_back(b.id);
@@ -54,6 +70,21 @@ void ExpectCancelQuestion(HWND box) {
     }
 }
 
+// A warning with one OK button: exact text and caption.
+void ExpectWarning(const MessageBoxView& view, const char* text, const char* caption) {
+    EXPECT_EQ(view.text, text);
+    EXPECT_EQ(view.caption, caption);
+    EXPECT_EQ(ButtonIds(view), std::vector<int>{IDOK});
+}
+
+// The Back, Next and Cancel buttons of the pages after the welcome page.
+void ExpectFrameButtons(HWND page) {
+    EXPECT_EQ(ControlText(page, IDC_BACK), "上一步(&B)");
+    EXPECT_EQ(ControlText(page, IDOK), "下一步(&N)");
+    EXPECT_EQ(ControlText(page, IDCANCEL), "取消");
+    EXPECT_EQ(Style(GetDlgItem(page, IDOK)) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+}
+
 // Waits for the page's process to raise a message box over `page`.
 HWND WaitForBoxOver(const Process& installer, HWND page) {
     return WaitForMessageBox(installer, kReactionTimeoutMs, page);
@@ -63,16 +94,70 @@ bool WaitGone(HWND window) {
     return WaitUntil([&] { return !IsWindow(window); }, kReactionTimeoutMs);
 }
 
+// The page is still up and alone after a box it raised: no other page was opened behind it.
+void ExpectStaysOn(const Process& installer, HWND page) {
+    EXPECT_TRUE(installer.Running());
+    EXPECT_TRUE(IsWindow(page) && IsWindowVisible(page)) << "the page was left";
+    EXPECT_EQ(TopLevelWindows(installer.Id()), std::vector<HWND>{page});
+}
+
 // After a question answered No the page must be exactly as it was.
 void ExpectPageUnchanged(const Process& installer, HWND page,
                          const std::vector<ControlView>& before) {
-    EXPECT_TRUE(installer.Running());
-    EXPECT_TRUE(IsWindowVisible(page));
-    EXPECT_EQ(TopLevelWindows(installer.Id()), std::vector<HWND>{page});
+    ExpectStaysOn(installer, page);
     EXPECT_EQ(ReadControls(page), before);
 }
 
-// Ends the installer through the plain page's 取消 answered 是: exit code 1.
+// After refusing what was typed the page puts the focus into the field, the last step of its
+// handler. The box closes before that step (and before the field is emptied where it is), so
+// wait for the focus first; then the page can be read.
+void ExpectRefusalHandled(const Process& installer, HWND page, int fieldId) {
+    EXPECT_TRUE(
+        WaitUntil([&] { return FocusIn(page) == GetDlgItem(page, fieldId); }, kReactionTimeoutMs))
+        << "the focus is not back in the field";
+    ExpectStaysOn(installer, page);
+}
+
+// A click on a check box or option button is posted: wait until it has been handled.
+bool WaitChecked(HWND page, int id, bool checked = true) {
+    return WaitUntil([&] { return ControlChecked(page, id) == checked; }, kReactionTimeoutMs);
+}
+
+// Presses Next on `page` and answers the message box it must raise with `answer`; returns
+// what the box showed (empty when there was none).
+std::optional<MessageBoxView> NextAnswering(const Process& installer, HWND page, int answer,
+                                            const char* shot = nullptr) {
+    if (!Click(page, IDOK)) return std::nullopt;
+    HWND box = WaitForBoxOver(installer, page);
+    if (box == nullptr) return std::nullopt;
+    const MessageBoxView view = ReadMessageBox(box);
+    if (shot != nullptr) ExpectShot(box, shot);
+    if (!Click(box, answer) || !WaitGone(box)) return std::nullopt;
+    return view;
+}
+
+// From the start to the printer name page through the plain welcome's 下一步.
+HWND OpenPrinterNamePage(const Process& installer) {
+    HWND welcome = WaitForWelcomePage(installer);
+    if (welcome == nullptr || !Click(welcome, IDOK)) return nullptr;
+    return WaitForPrinterNamePage(installer);
+}
+
+// Next on the printer name page (with whatever it holds) to the sharing page.
+HWND OpenSharingPage(const Process& installer) {
+    HWND page = OpenPrinterNamePage(installer);
+    if (page == nullptr || !Click(page, IDOK)) return nullptr;
+    return WaitForSharingPage(installer);
+}
+
+HWND OpenConnectionTypePage(const Process& installer) {
+    HWND page = OpenSharingPage(installer);
+    if (page == nullptr || !Click(page, IDOK)) return nullptr;
+    return WaitForConnectionTypePage(installer);
+}
+
+// Ends the installer through a page's 取消 answered 是 (the plain welcome or a page after it):
+// exit code 1.
 void CancelWithYes(const Process& installer, HWND page) {
     ASSERT_TRUE(Click(page, IDCANCEL));
     HWND box = WaitForBoxOver(installer, page);
@@ -226,6 +311,412 @@ TEST(E2e, InstalledQueues) {
     EXPECT_EQ(box, nullptr) << "关闭 asked: " << ReadMessageBox(box).text;
     EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(0));
     EXPECT_EQ(ListQueues().size(), queuesBefore) << "closing the page changed the queues";
+}
+
+TEST(E2e, PrinterNameKept) {
+    std::string error;
+    auto installer = StartInstaller(g_paths, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND page = OpenPrinterNamePage(*installer);
+    ASSERT_NE(page, nullptr) << "下一步 on the welcome page opened no printer name page";
+    ExpectShot(page, "printer-name");
+
+    EXPECT_EQ(ControlText(page, IDC_NAME_EXPLAIN), kNameExplain);
+    EXPECT_EQ(ControlText(page, IDC_NAME_LABEL), "打印机名称(&P)：");
+    EXPECT_EQ(ControlText(page, IDC_NAME_GROUP), "默认打印机：");
+    EXPECT_EQ(ControlText(page, IDC_NAME_DEFAULT), "请将此打印机用作默认打印机(&U)。");
+    ExpectFrameButtons(page);
+    // First visit: the model's name, to become the default printer.
+    EXPECT_EQ(ControlText(page, IDC_NAME_EDIT), kModelDriver);
+    EXPECT_TRUE(ControlChecked(page, IDC_NAME_DEFAULT));
+
+    // Next stores a changed name (in the code page) and a cleared box; Back shows them again.
+    const std::string name = "财务部 激光打印机";
+    ASSERT_TRUE(SetControlText(page, IDC_NAME_EDIT, name));
+    ASSERT_TRUE(Click(page, IDC_NAME_DEFAULT));
+    ASSERT_TRUE(WaitChecked(page, IDC_NAME_DEFAULT, false));
+    ASSERT_TRUE(Click(page, IDOK));
+    HWND sharing = WaitForSharingPage(*installer);
+    ASSERT_NE(sharing, nullptr) << "下一步 with a good name did not reach the sharing page";
+    ASSERT_TRUE(Click(sharing, IDC_BACK));
+    page = WaitForPrinterNamePage(*installer);
+    ASSERT_NE(page, nullptr) << "上一步 on the sharing page did not come back";
+    EXPECT_EQ(ControlText(page, IDC_NAME_EDIT), name);
+    EXPECT_FALSE(ControlChecked(page, IDC_NAME_DEFAULT));
+
+    // Back stores nothing: what is typed before going back to the welcome page is forgotten.
+    ASSERT_TRUE(SetControlText(page, IDC_NAME_EDIT, "Forgotten"));
+    ASSERT_TRUE(Click(page, IDC_NAME_DEFAULT));
+    ASSERT_TRUE(WaitChecked(page, IDC_NAME_DEFAULT));
+    ASSERT_TRUE(Click(page, IDC_BACK));
+    page = OpenPrinterNamePage(*installer);
+    ASSERT_NE(page, nullptr) << "no way back to the printer name page through the welcome page";
+    EXPECT_EQ(ControlText(page, IDC_NAME_EDIT), name);
+    EXPECT_FALSE(ControlChecked(page, IDC_NAME_DEFAULT));
+
+    // A stored name that is the model's in other letters shows as the model's own name.
+    ASSERT_TRUE(SetControlText(page, IDC_NAME_EDIT, "KESTRA tq8240 series"));
+    ASSERT_TRUE(Click(page, IDOK));
+    sharing = WaitForSharingPage(*installer);
+    ASSERT_NE(sharing, nullptr);
+    ASSERT_TRUE(Click(sharing, IDC_BACK));
+    page = WaitForPrinterNamePage(*installer);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(ControlText(page, IDC_NAME_EDIT), kModelDriver);
+
+    // Typing stops at 32 characters (WM_SETTEXT would bypass the limit; keys do not).
+    HWND edit = GetDlgItem(page, IDC_NAME_EDIT);
+    const std::string ascii33 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456";
+    ASSERT_TRUE(SetControlText(page, IDC_NAME_EDIT, ""));
+    ASSERT_TRUE(TypeText(edit, ascii33, kReactionTimeoutMs));
+    EXPECT_EQ(ControlText(page, IDC_NAME_EDIT), ascii33.substr(0, 32));
+
+    // Double-byte characters: the edit of this ANSI dialog may count bytes (Windows) or
+    // characters (Wine); either way the 33rd character is refused, and what Next stores in the
+    // 36-byte field is a whole-character beginning of the typed name, never more than 35 bytes.
+    std::string typed;
+    for (int i = 0; i < 33; ++i) typed += "印";
+    ASSERT_TRUE(SetControlText(page, IDC_NAME_EDIT, ""));
+    ASSERT_TRUE(TypeText(edit, typed, kReactionTimeoutMs));
+    const std::string shown = ControlText(page, IDC_NAME_EDIT);
+    const size_t shownCharacters = Wide(shown).size();
+    std::printf("name field: 33 double-byte characters typed, %zu kept (%zu bytes)\n",
+                shownCharacters, ToAnsi(shown).size());
+    RecordProperty("name_field_double_byte_characters_kept", static_cast<int>(shownCharacters));
+    EXPECT_TRUE(shownCharacters == 32 || shownCharacters == 16) << shown;
+    EXPECT_EQ(typed.rfind(shown, 0), 0u) << shown;
+    ExpectShot(page, "printer-name-long");
+    ASSERT_TRUE(Click(page, IDOK));
+    sharing = WaitForSharingPage(*installer);
+    ASSERT_NE(sharing, nullptr);
+    ASSERT_TRUE(Click(sharing, IDC_BACK));
+    page = WaitForPrinterNamePage(*installer);
+    ASSERT_NE(page, nullptr);
+    const std::string stored = ControlText(page, IDC_NAME_EDIT);
+    std::printf("name stored from it: %zu characters (%zu bytes)\n", Wide(stored).size(),
+                ToAnsi(stored).size());
+    EXPECT_FALSE(stored.empty());
+    EXPECT_LE(ToAnsi(stored).size(), 35u) << stored;
+    EXPECT_EQ(shown.rfind(stored, 0), 0u)
+        << "stored \"" << stored << "\" is not a beginning of \"" << shown << "\"";
+
+    // The close button of a page after the welcome page asks the cancel question, and 是
+    // cancels: exit code 1.
+    Close(page);
+    HWND box = WaitForBoxOver(*installer, page);
+    ASSERT_NE(box, nullptr) << "the close button raised no question";
+    ExpectCancelQuestion(box);
+    ASSERT_TRUE(Click(box, IDYES));
+    EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
+}
+
+TEST(E2e, PrinterNameRefused) {
+    std::string error;
+    auto installer = StartInstaller(g_paths, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND page = OpenPrinterNamePage(*installer);
+    ASSERT_NE(page, nullptr);
+
+    // An empty name: the message, and the page stays with the focus in the field. The box's
+    // state is stored before the check.
+    ASSERT_TRUE(Click(page, IDC_NAME_DEFAULT));
+    ASSERT_TRUE(WaitChecked(page, IDC_NAME_DEFAULT, false));
+    ASSERT_TRUE(SetControlText(page, IDC_NAME_EDIT, ""));
+    auto box = NextAnswering(*installer, page, IDOK, "name-empty");
+    ASSERT_TRUE(box) << "an empty name raised no message";
+    ExpectWarning(*box, kNameEmpty, kNameCaption);
+    ExpectRefusalHandled(*installer, page, IDC_NAME_EDIT);
+
+    // Names that cannot name a queue or a folder are refused before anything is stored; the
+    // field keeps what was typed. Ticked again: a refused name must not store the box.
+    ASSERT_TRUE(Click(page, IDC_NAME_DEFAULT));
+    ASSERT_TRUE(WaitChecked(page, IDC_NAME_DEFAULT));
+    const char* const invalid[] = {
+        "..\\..\\Windows", "Kestra/TQ", "TQ:8240", "TQ*",     "TQ8240?", "\"TQ\"",   "<TQ>",
+        "TQ|8240",         "TQ,8240",   "...",     "TQ8240.", "TQ8240 ", "TQ\t8240",
+    };
+    for (const char* name : invalid) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(SetControlText(page, IDC_NAME_EDIT, name));
+        box = NextAnswering(*installer, page, IDOK, name == invalid[0] ? "name-invalid" : nullptr);
+        ASSERT_TRUE(box) << "the name was not refused";
+        ExpectWarning(*box, kNameInvalid, kNameCaption);
+        ExpectRefusalHandled(*installer, page, IDC_NAME_EDIT);
+        EXPECT_EQ(ControlText(page, IDC_NAME_EDIT), name);
+    }
+
+    // What was stored: the cleared box of the empty name, not the ticked one of the refused
+    // names; the empty name itself shows as the model's name.
+    ASSERT_TRUE(Click(page, IDC_BACK));
+    page = OpenPrinterNamePage(*installer);
+    ASSERT_NE(page, nullptr);
+    EXPECT_FALSE(ControlChecked(page, IDC_NAME_DEFAULT));
+    EXPECT_EQ(ControlText(page, IDC_NAME_EDIT), kModelDriver);
+
+    // Double-byte characters whose second byte is the byte of \ or | are no such characters.
+    const std::string dbcs = "億東乗 打印机";
+    ASSERT_TRUE(ToAnsi(dbcs).find_first_of("\\|") != std::string::npos);
+    ASSERT_TRUE(SetControlText(page, IDC_NAME_EDIT, dbcs));
+    ASSERT_TRUE(Click(page, IDOK));
+    HWND sharing = WaitForSharingPage(*installer);
+    ASSERT_NE(sharing, nullptr) << "\"" << dbcs << "\" was refused";
+    CancelWithYes(*installer, sharing);
+}
+
+TEST(E2e, OverwriteQuestion) {
+    std::string error;
+    ASSERT_TRUE(AddDriver(kModelDriver, &error)) << error;
+    ASSERT_TRUE(AddDriver(kOtherDriver, &error)) << error;
+    ASSERT_TRUE(AddQueue("Office", "LPT1:", kModelDriver, &error)) << error;
+    ASSERT_TRUE(AddQueue("Contoso Laser", "FILE:", kOtherDriver, &error)) << error;
+    auto queueNamed = [](const std::string& name) {
+        for (const auto& q : ListQueues()) {
+            if (q.name == name) return true;
+        }
+        return false;
+    };
+
+    auto installer = StartInstaller(g_paths, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND welcome = WaitForWelcomePage(*installer);
+    ASSERT_NE(welcome, nullptr);
+    ASSERT_TRUE(ControlVisible(welcome, IDC_WELCOME_CONTINUE)) << "not the installed-queues view";
+    ASSERT_TRUE(Click(welcome, IDC_WELCOME_CONTINUE));
+    HWND page = WaitForPrinterNamePage(*installer);
+    ASSERT_NE(page, nullptr) << "继续 opened no printer name page";
+
+    // The name of another driver's queue is no reason to ask.
+    ASSERT_TRUE(SetControlText(page, IDC_NAME_EDIT, "contoso laser"));
+    ASSERT_TRUE(Click(page, IDOK));
+    HWND sharing = WaitForSharingPage(*installer);
+    ASSERT_NE(sharing, nullptr) << "the name of another driver's queue kept the page";
+    EXPECT_EQ(TopLevelWindows(installer->Id()), std::vector<HWND>{sharing});
+    ASSERT_TRUE(Click(sharing, IDC_BACK));
+    page = WaitForPrinterNamePage(*installer);
+    ASSERT_NE(page, nullptr);
+
+    // The model's queue under other letters: the question; 否 empties the field and stays.
+    ASSERT_TRUE(SetControlText(page, IDC_NAME_EDIT, "OFFICE"));
+    ASSERT_TRUE(Click(page, IDOK));
+    HWND box = WaitForBoxOver(*installer, page);
+    ASSERT_NE(box, nullptr) << "no overwrite question";
+    const MessageBoxView view = ReadMessageBox(box);
+    EXPECT_EQ(view.text, kNameOverwrite);
+    EXPECT_EQ(view.caption, kNameCaption);
+    EXPECT_EQ(ButtonIds(view), (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(view.focusId, IDNO) << "否 is not the default answer";
+    ExpectShot(box, "overwrite-question");
+    ASSERT_TRUE(Click(box, IDNO));
+    ASSERT_TRUE(WaitGone(box));
+    ExpectRefusalHandled(*installer, page, IDC_NAME_EDIT);
+    EXPECT_EQ(ControlText(page, IDC_NAME_EDIT), "");
+    EXPECT_TRUE(queueNamed("Office")) << "否 deleted the queue";
+
+    // 是 deletes the model's queue and moves on; the other driver's queue stays.
+    ASSERT_TRUE(SetControlText(page, IDC_NAME_EDIT, "OFFICE"));
+    auto answered = NextAnswering(*installer, page, IDYES);
+    ASSERT_TRUE(answered) << "no overwrite question the second time";
+    EXPECT_EQ(answered->text, kNameOverwrite);
+    sharing = WaitForSharingPage(*installer);
+    ASSERT_NE(sharing, nullptr) << "是 did not move on to the sharing page";
+    EXPECT_FALSE(queueNamed("Office")) << "是 left the queue in the spooler";
+    EXPECT_TRUE(queueNamed("Contoso Laser"));
+    CancelWithYes(*installer, sharing);
+}
+
+TEST(E2e, ShareName) {
+    std::string error;
+    // One queue that records the proposed name without being shared, one shared queue.
+    ASSERT_TRUE(AddDriver(kOtherDriver, &error)) << error;
+    ASSERT_TRUE(AddQueueWithShareName("Contoso Laser", "FILE:", kOtherDriver, kProposedShare, false,
+                                      &error))
+        << error;
+    ASSERT_TRUE(
+        AddQueueWithShareName("Contoso Front", "LPT2:", kOtherDriver, "FrontDesk", true, &error))
+        << error;
+    std::vector<std::pair<std::string, bool>> shares;
+    for (const auto& q : ListQueues()) {
+        shares.emplace_back(q.shareName, (q.attributes & PRINTER_ATTRIBUTE_SHARED) != 0);
+    }
+    std::sort(shares.begin(), shares.end());
+    ASSERT_EQ(shares, (std::vector<std::pair<std::string, bool>>{{"FrontDesk", true},
+                                                                 {kProposedShare, false}}))
+        << "the spooler did not keep the share names as given";
+
+    auto installer = StartInstaller(g_paths, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND page = OpenSharingPage(*installer);
+    ASSERT_NE(page, nullptr) << "no sharing page after the printer name page";
+    ExpectShot(page, "sharing");
+
+    EXPECT_EQ(ControlText(page, IDC_SHARE_EXPLAIN), kShareExplain);
+    EXPECT_EQ(ControlText(page, IDC_SHARE_NONE), "不共享(&O)");
+    EXPECT_EQ(ControlText(page, IDC_SHARE_AS), "共享为(&S)：");
+    ExpectFrameButtons(page);
+    // First visit: not shared, the name field empty and disabled.
+    EXPECT_TRUE(ControlChecked(page, IDC_SHARE_NONE));
+    EXPECT_FALSE(ControlChecked(page, IDC_SHARE_AS));
+    EXPECT_EQ(ControlText(page, IDC_SHARE_NAME), "");
+    EXPECT_FALSE(ControlEnabled(page, IDC_SHARE_NAME));
+
+    // 共享为 enables the field and proposes the fixed name, again after every edit.
+    ASSERT_TRUE(Click(page, IDC_SHARE_AS));
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(page, IDC_SHARE_NAME) == kProposedShare; },
+                          kReactionTimeoutMs))
+        << "共享为 did not propose " << kProposedShare;
+    EXPECT_TRUE(ControlEnabled(page, IDC_SHARE_NAME));
+    EXPECT_FALSE(ControlChecked(page, IDC_SHARE_NONE));
+    ExpectShot(page, "sharing-as");
+    // Typing stops at 12 characters.
+    HWND field = GetDlgItem(page, IDC_SHARE_NAME);
+    ASSERT_TRUE(SetControlText(page, IDC_SHARE_NAME, ""));
+    ASSERT_TRUE(TypeText(field, "ABCDEFGHIJKLM", kReactionTimeoutMs));
+    EXPECT_EQ(ControlText(page, IDC_SHARE_NAME), "ABCDEFGHIJKL");
+    ASSERT_TRUE(Click(page, IDC_SHARE_AS));
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(page, IDC_SHARE_NAME) == kProposedShare; },
+                          kReactionTimeoutMs))
+        << "choosing 共享为 again did not put " << kProposedShare << " back";
+
+    // The proposed name is recorded by a queue that is not shared: refused all the same; the
+    // field is emptied and keeps the focus.
+    auto box = NextAnswering(*installer, page, IDOK, "share-exists");
+    ASSERT_TRUE(box) << "a recorded share name was not refused";
+    ExpectWarning(*box, kShareExists, kShareCaption);
+    ExpectRefusalHandled(*installer, page, IDC_SHARE_NAME);
+    EXPECT_EQ(ControlText(page, IDC_SHARE_NAME), "");
+
+    // The choice and the refused name were stored before the check: Back and Next show them.
+    ASSERT_TRUE(Click(page, IDC_BACK));
+    HWND namePage = WaitForPrinterNamePage(*installer);
+    ASSERT_NE(namePage, nullptr);
+    ASSERT_TRUE(Click(namePage, IDOK));
+    page = WaitForSharingPage(*installer);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(ControlChecked(page, IDC_SHARE_AS));
+    EXPECT_FALSE(ControlChecked(page, IDC_SHARE_NONE));
+    EXPECT_EQ(ControlText(page, IDC_SHARE_NAME), kProposedShare);
+    EXPECT_TRUE(ControlEnabled(page, IDC_SHARE_NAME));
+
+    // A shared queue's name under other letters; then the emptied field.
+    ASSERT_TRUE(SetControlText(page, IDC_SHARE_NAME, "frontdesk"));
+    box = NextAnswering(*installer, page, IDOK);
+    ASSERT_TRUE(box) << "a shared queue's name was not refused";
+    EXPECT_EQ(box->text, kShareExists);
+    ExpectRefusalHandled(*installer, page, IDC_SHARE_NAME);
+    EXPECT_EQ(ControlText(page, IDC_SHARE_NAME), "");
+    box = NextAnswering(*installer, page, IDOK, "share-empty");
+    ASSERT_TRUE(box) << "an empty share name was not refused";
+    ExpectWarning(*box, kShareEmpty, kShareCaption);
+    ExpectRefusalHandled(*installer, page, IDC_SHARE_NAME);
+
+    // A free name moves on and comes back with the page.
+    ASSERT_TRUE(SetControlText(page, IDC_SHARE_NAME, "Finance"));
+    ASSERT_TRUE(Click(page, IDOK));
+    HWND connection = WaitForConnectionTypePage(*installer);
+    ASSERT_NE(connection, nullptr) << "a free share name did not move on";
+    ASSERT_TRUE(Click(connection, IDC_BACK));
+    page = WaitForSharingPage(*installer);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(ControlChecked(page, IDC_SHARE_AS));
+    EXPECT_EQ(ControlText(page, IDC_SHARE_NAME), "Finance");
+
+    // 不共享 disables the field but keeps its text; Next does not check a name that is not
+    // used, even a taken one, and the page comes back not shared with an empty field.
+    ASSERT_TRUE(SetControlText(page, IDC_SHARE_NAME, kProposedShare));
+    ASSERT_TRUE(Click(page, IDC_SHARE_NONE));
+    ASSERT_TRUE(
+        WaitUntil([&] { return !ControlEnabled(page, IDC_SHARE_NAME); }, kReactionTimeoutMs));
+    EXPECT_EQ(ControlText(page, IDC_SHARE_NAME), kProposedShare);
+    ASSERT_TRUE(Click(page, IDOK));
+    connection = WaitForConnectionTypePage(*installer);
+    ASSERT_NE(connection, nullptr) << "不共享 with a taken name in the field kept the page";
+    ASSERT_TRUE(Click(connection, IDC_BACK));
+    page = WaitForSharingPage(*installer);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(ControlChecked(page, IDC_SHARE_NONE));
+    EXPECT_EQ(ControlText(page, IDC_SHARE_NAME), "");
+    EXPECT_FALSE(ControlEnabled(page, IDC_SHARE_NAME));
+    CancelWithYes(*installer, page);
+}
+
+TEST(E2e, ConnectionType) {
+    const int options[] = {IDC_CONN_USB, IDC_CONN_PARALLEL, IDC_CONN_NETWORK, IDC_CONN_SHARED};
+    auto chosen = [&](HWND page) {
+        std::vector<int> on;
+        for (int id : options) {
+            if (ControlChecked(page, id)) on.push_back(id);
+        }
+        return on;
+    };
+
+    std::string error;
+    auto installer = StartInstaller(g_paths, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND page = OpenConnectionTypePage(*installer);
+    ASSERT_NE(page, nullptr) << "no connection type page after the sharing page";
+    ExpectShot(page, "connection-type");
+
+    EXPECT_EQ(ControlText(page, IDC_CONN_PROMPT), "选择正确的连接方法。");
+    EXPECT_EQ(ControlText(page, IDC_CONN_USB), "带USB电缆的本地打印机(&U)");
+    EXPECT_EQ(ControlText(page, IDC_CONN_USB_TEXT), "用USB电缆将打印机和计算机直接相连");
+    EXPECT_EQ(ControlText(page, IDC_CONN_PARALLEL), "带并行电缆的本地打印机(&L)");
+    EXPECT_EQ(ControlText(page, IDC_CONN_PARALLEL_TEXT), "用并行电缆将打印机和计算机相连");
+    EXPECT_EQ(ControlText(page, IDC_CONN_NETWORK), "网络打印机(&I)");
+    EXPECT_EQ(ControlText(page, IDC_CONN_NETWORK_TEXT), "直接接入网络的打印机");
+    EXPECT_EQ(ControlText(page, IDC_CONN_SHARED), "网络共享打印机(&S)");
+    EXPECT_EQ(ControlText(page, IDC_CONN_SHARED_TEXT),
+              "连接到由网络上的服务器或另一台计算机管理的打印机");
+    ExpectFrameButtons(page);
+    // First visit: USB, and only USB, enabled as on any system but NT 4.0.
+    EXPECT_EQ(chosen(page), std::vector<int>{IDC_CONN_USB});
+    EXPECT_TRUE(ControlEnabled(page, IDC_CONN_USB));
+
+    // The options are one group: a click moves the choice. Back stores nothing, so the page
+    // opens on USB again.
+    ASSERT_TRUE(Click(page, IDC_CONN_NETWORK));
+    ASSERT_TRUE(WaitChecked(page, IDC_CONN_NETWORK));
+    EXPECT_EQ(chosen(page), std::vector<int>{IDC_CONN_NETWORK});
+    ASSERT_TRUE(Click(page, IDC_BACK));
+    HWND sharing = WaitForSharingPage(*installer);
+    ASSERT_NE(sharing, nullptr) << "上一步 did not lead to the sharing page";
+    ASSERT_TRUE(Click(sharing, IDOK));
+    page = WaitForConnectionTypePage(*installer);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(chosen(page), std::vector<int>{IDC_CONN_USB});
+
+    // Esc and the close button ask the cancel question; 否 leaves the page and the choice.
+    ASSERT_TRUE(Click(page, IDC_CONN_SHARED));
+    ASSERT_TRUE(WaitChecked(page, IDC_CONN_SHARED));
+    const auto before = ReadControls(page);
+    PressKey(page, VK_ESCAPE);
+    HWND box = WaitForBoxOver(*installer, page);
+    ASSERT_NE(box, nullptr) << "Esc raised no cancel question";
+    ExpectCancelQuestion(box);
+    ASSERT_TRUE(Click(box, IDNO));
+    ASSERT_TRUE(WaitGone(box));
+    ExpectPageUnchanged(*installer, page, before);
+    EXPECT_EQ(chosen(page), std::vector<int>{IDC_CONN_SHARED});
+    Close(page);
+    box = WaitForBoxOver(*installer, page);
+    ASSERT_NE(box, nullptr) << "the close button raised no cancel question";
+    ExpectCancelQuestion(box);
+    ASSERT_TRUE(Click(box, IDNO));
+    ASSERT_TRUE(WaitGone(box));
+    ExpectPageUnchanged(*installer, page, before);
+    EXPECT_EQ(chosen(page), std::vector<int>{IDC_CONN_SHARED});
+    // 取消 answered 是 cancels the installation: exit code 1.
+    CancelWithYes(*installer, page);
+
+    // A second run: the parallel option and 下一步. The pages after this one are still to come,
+    // so the wizard ends there, normally.
+    auto again = StartInstaller(g_paths, &error);
+    ASSERT_TRUE(again) << error;
+    page = OpenConnectionTypePage(*again);
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(Click(page, IDC_CONN_PARALLEL));
+    ASSERT_TRUE(WaitChecked(page, IDC_CONN_PARALLEL));
+    ASSERT_TRUE(Click(page, IDOK));
+    EXPECT_EQ(again->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(0));
 }
 
 }  // namespace
