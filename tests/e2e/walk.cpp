@@ -1,5 +1,7 @@
-// The demonstration walk of `make run` without a display: shows every page the installer has
-// so far, photographs it, reports what it shows, and ends the installer again.
+// The demonstration walk of `make run` without a display: goes through every page the installer
+// has so far (welcome, printer name, sharing, connection type; then the welcome page once more
+// with printers of the model installed), photographs each, reports what it shows, and ends the
+// installer again.
 //   tq_walk.exe --installer=PATH --shots=FOLDER      (inside a fresh prefix; UTF-8 report)
 #include <cstdio>
 #include <string>
@@ -48,14 +50,33 @@ void Report(const RunPaths& paths, HWND window, const std::string& shot) {
             }
             continue;
         }
+        const LONG_PTR style = Style(GetDlgItem(window, c.id));
         if (c.className == "Static" &&
-            (Style(GetDlgItem(window, c.id)) & SS_TYPEMASK) == SS_BITMAP) {
+            ((style & SS_TYPEMASK) == SS_BITMAP || (style & SS_TYPEMASK) == SS_ICON)) {
             Say("  [" + std::to_string(c.id) + "] picture");  // its text is the resource id
             continue;
         }
         if (c.text.empty() && c.className == "Static") continue;  // lines left empty
-        Say("  [" + std::to_string(c.id) + "] " + c.className + (c.visible ? "" : " (hidden)") +
-            ": " + Indented(c.text, "        "));
+        std::string state = c.visible ? "" : " (hidden)";
+        if (!ControlEnabled(window, c.id)) state += " (disabled)";
+        std::string text = Indented(c.text, "        ");
+        if (c.className == "Button") {
+            switch (style & BS_TYPEMASK) {
+                case BS_AUTORADIOBUTTON:
+                case BS_RADIOBUTTON:
+                    text = (ControlChecked(window, c.id) ? "(*) " : "( ) ") + text;
+                    break;
+                case BS_AUTOCHECKBOX:
+                case BS_CHECKBOX:
+                    text = (ControlChecked(window, c.id) ? "[x] " : "[ ] ") + text;
+                    break;
+                default:
+                    break;
+            }
+        } else if (c.className == "Edit") {
+            text = "\"" + text + "\"";
+        }
+        Say("  [" + std::to_string(c.id) + "] " + c.className + state + ": " + text);
     }
     std::string error;
     if (Shoot(paths, window, shot, &error)) {
@@ -84,6 +105,53 @@ void EndInstaller(const Process& installer, HWND page) {
     const auto code = installer.WaitForExit(kReactionTimeoutMs);
     Say(code ? "  installer ended, exit code " + std::to_string(*code)
              : std::string("  installer did not end"));
+}
+
+// Waits for the page a move leads to; says so when it does not come.
+HWND Arrive(HWND page, const char* what) {
+    if (page == nullptr) Say(std::string("  no ") + what + " appeared");
+    return page;
+}
+
+// A fresh installer from the plain welcome page through the pages after it, with 下一步 on
+// each: the printer name page as it opens, the sharing page with 共享为 chosen, the connection
+// type page. Ends the installer there with 取消 and 是.
+bool WalkPages(const RunPaths& paths) {
+    Say("Welcome page, no printer of the model installed:");
+    std::string error;
+    auto installer = StartInstaller(paths, &error);
+    if (!installer) {
+        Say("  " + error);
+        return false;
+    }
+    HWND page = Arrive(WaitForWelcomePage(*installer), "welcome page");
+    if (page == nullptr) return false;
+    Report(paths, page, "welcome-plain");
+
+    Say("下一步: printer name page:");
+    Click(page, IDOK);
+    page = Arrive(WaitForPrinterNamePage(*installer), "printer name page");
+    if (page == nullptr) return false;
+    Report(paths, page, "printer-name");
+
+    Say("下一步: sharing page, 共享为 chosen:");
+    Click(page, IDOK);
+    page = Arrive(WaitForSharingPage(*installer), "sharing page");
+    if (page == nullptr) return false;
+    Click(page, IDC_SHARE_AS);
+    if (!WaitUntil([&] { return ControlEnabled(page, IDC_SHARE_NAME); }, kReactionTimeoutMs,
+                   installer->Handle())) {
+        Say("  共享为 did not enable the share name field");
+    }
+    Report(paths, page, "sharing");
+
+    Say("下一步: connection type page:");
+    Click(page, IDOK);
+    page = Arrive(WaitForConnectionTypePage(*installer), "connection type page");
+    if (page == nullptr) return false;
+    Report(paths, page, "connection-type");
+    EndInstaller(*installer, page);
+    return true;
 }
 
 bool WalkWelcome(const RunPaths& paths, const char* title, const char* shot) {
@@ -115,8 +183,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 2;
     }
-    bool ok =
-        WalkWelcome(*paths, "Welcome page, no printer of the model installed:", "welcome-plain");
+    bool ok = WalkPages(*paths);
 
     // Two queues of the model (one on a parallel port, one on a port named like a TCP/IP
     // port) and one of another driver: the page lists the model's two.
