@@ -73,6 +73,11 @@ PageResult PrinterNamePage::Next(PageControls& controls) {
     const std::string nameText = controls.GetText(IDC_NAME_EDIT);
     // Refused before anything is stored: such a name must never reach a path.
     if (!IsUsablePrinterName(nameText)) return RefuseName(controls, IDS_NAME_INVALID);
+    // The field's limit counts characters where an edit control does so (Wine does): 32
+    // double-byte characters would not fit the record, and a cut name is not the one typed.
+    if (nameText.size() >= sizeof(settings_.printerName)) {
+        return RefuseName(controls, IDS_NAME_TOO_LONG);
+    }
 
     settings_.setAsDefault = controls.IsChecked(IDC_NAME_DEFAULT) ? 1 : 0;
     settings_.SetPrinterName(nameText);

@@ -43,9 +43,18 @@ PageResult SharingPage::OnCommand(int control, PageControls& controls) {
 
 PageResult SharingPage::Next(PageControls& controls) {
     const bool shared = controls.IsChecked(IDC_SHARE_AS);
-    // Both are stored before the checks, the name also when sharing is off.
+    const std::string shareText = controls.GetText(IDC_SHARE_NAME);
+    // A share name that does not fit the record is refused rather than cut (the field's limit
+    // may count double-byte characters as one).
+    if (shared && shareText.size() >= sizeof(settings_.shareName)) {
+        ShowResMessage(ui_, IDS_SHARE_TOO_LONG, IDS_SHARE_ERROR_CAPTION,
+                       kMbOk | kMbIconExclamation);
+        controls.SetFocus(IDC_SHARE_NAME);
+        return PageResult::Stay();
+    }
+    // Both are stored before the other checks, the name also when sharing is off.
     settings_.shareEnabled = shared ? 1 : 0;
-    settings_.SetShareName(controls.GetText(IDC_SHARE_NAME));
+    settings_.SetShareName(shareText);
     if (shared) {
         const std::string shareName(FieldText(settings_.shareName));
         if (shareName.empty()) {

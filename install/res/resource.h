@@ -42,6 +42,7 @@
 #define IDS_NAME_ERROR_CAPTION 131
 #define IDS_NAME_OVERWRITE 132
 #define IDS_NAME_INVALID 133
+#define IDS_NAME_TOO_LONG 134
 
 // Sharing page.
 #define IDD_SHARING 130
@@ -52,6 +53,7 @@
 #define IDS_SHARE_EMPTY 140
 #define IDS_SHARE_ERROR_CAPTION 141
 #define IDS_SHARE_EXISTS 142
+#define IDS_SHARE_TOO_LONG 143
 
 // Connection type page; the options are in ConnectionType order.
 #define IDD_CONNECTION_TYPE 131

@@ -118,6 +118,19 @@ TEST_F(PrinterNameFixture, NamesThatCannotBeFolderNamesAreRefusedAndNothingIsSto
     }
 }
 
+TEST_F(PrinterNameFixture, ANameThatDoesNotFitTheRecordIsRefusedNotCut) {
+    settings.SetPrinterName("Before");
+    page.Open(controls);
+    std::string longest;
+    for (int i = 0; i < 17; ++i) longest += "\xD3\xA1";  // 34 bytes: fits
+    EXPECT_EQ(NextWith(longest + "A", true).kind, PageResult::Kind::MoveTo);
+    EXPECT_EQ(std::string(settings.printerName), longest + "A");
+    ui.answers = {kIdOk};
+    ExpectStayWithMessage(NextWith(longest + "\xD3\xA1", false), IDS_NAME_TOO_LONG, 0x130);
+    EXPECT_EQ(std::string(settings.printerName), longest + "A");
+    EXPECT_EQ(settings.setAsDefault, 1);
+}
+
 TEST(IsUsablePrinterName, TakesDoubleByteCharactersWhole) {
     // 0x5C ('\') and 0x7C ('|') are valid trail bytes in code page 936.
     EXPECT_TRUE(IsUsablePrinterName("\x95\x5C"));

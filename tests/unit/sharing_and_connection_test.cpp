@@ -78,6 +78,21 @@ TEST_F(SharingFixture, AnEmptyShareNameIsRefused) {
     EXPECT_EQ(settings.shareEnabled, 1);
 }
 
+TEST_F(SharingFixture, AShareNameThatDoesNotFitTheRecordIsRefused) {
+    page.Open(controls);
+    controls.c(IDC_SHARE_AS).checked = true;
+    controls.c(IDC_SHARE_NAME).text =
+        "\xB4\xF2\xD3\xA1\xBB\xFA\xB4\xF2\xD3\xA1\xBB\xFA\xB4\xF2\xD3\xA1";
+    ui.answers = {kIdOk};
+    ExpectRefused(page.OnCommand(kIdOk, controls), IDS_SHARE_TOO_LONG);
+    EXPECT_EQ(settings.shareEnabled, 0);
+    EXPECT_STREQ(settings.shareName, "");
+    // Fifteen bytes fit.
+    controls.c(IDC_SHARE_NAME).text = "ABCDEFGHIJKLMNO";
+    EXPECT_EQ(page.OnCommand(kIdOk, controls).kind, PageResult::Kind::MoveTo);
+    EXPECT_STREQ(settings.shareName, "ABCDEFGHIJKLMNO");
+}
+
 TEST_F(SharingFixture, AShareNameRecordedOnAnotherQueueIsRefusedButAlreadyStored) {
     spooler.AddQueue("Old", "LPT1:", "Other", "KESTRATQ", /*attributes: not shared*/ 0);
     page.Open(controls);

@@ -64,6 +64,17 @@ TEST_F(InstallerResources, StringTableHoldsTheTextsExactly) {
          "\n如果您不想继续安装，请点击关闭按钮，结束安装程序。"},
         {IDS_COLUMN_PRINTER_NAME, "打印机名称"},
         {IDS_COLUMN_PORT, "端口"},
+        {IDS_NAME_EMPTY, "打印机名称不能为空。"},
+        {IDS_NAME_ERROR_CAPTION, "打印机名称错误"},
+        {IDS_NAME_OVERWRITE,
+         "已存在该名称的打印机，是否覆盖？\n覆盖，请选择是；重新输入名称，请选择否。"},
+        {IDS_NAME_INVALID,
+         "打印机名称不能包含下列字符：\\ / : * ? \" < > | ,\n也不能只由句点组成，或以句点或空格结尾。"},
+        {IDS_NAME_TOO_LONG, "打印机名称太长，请输入较短的名称。"},
+        {IDS_SHARE_EMPTY, "共享名不能为空。"},
+        {IDS_SHARE_ERROR_CAPTION, "共享名错误"},
+        {IDS_SHARE_EXISTS, "共享名已存在。"},
+        {IDS_SHARE_TOO_LONG, "共享名太长，请输入较短的名称。"},
     };
     for (const auto& t : texts) {
         SCOPED_TRACE(t.id);
@@ -72,13 +83,19 @@ TEST_F(InstallerResources, StringTableHoldsTheTextsExactly) {
 }
 
 TEST_F(InstallerResources, TheProductsResourceIdsArePresent) {
-    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(102), MAKEINTRESOURCEA(5)),
-              nullptr);  // dialog
-    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(128), MAKEINTRESOURCEA(14)), nullptr);  // icon
-    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(153), MAKEINTRESOURCEA(2)),
-              nullptr);  // bitmap
-    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)),
-              nullptr);  // manifest
+    const struct {
+        int id;
+        int type;
+    } resources[] = {
+        {102, 5}, {129, 5}, {130, 5}, {131, 5},     // dialogs
+        {128, 14}, {150, 14}, {151, 14}, {152, 14},  // icons
+        {153, 2},                                    // banner bitmap
+        {1, 24},                                     // manifest
+    };
+    for (const auto& r : resources) {
+        EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(r.id), MAKEINTRESOURCEA(r.type)), nullptr)
+            << r.id;
+    }
 }
 
 TEST_F(InstallerResources, TheManifestAsksForAdministratorRightsAndCommonControls6) {
