@@ -18,7 +18,11 @@
 #define IDC_WELCOME_TIP 1014
 #define IDC_WELCOME_CONTINUE 1015
 
-// String table.
+// String table. Ids 26, 32, 33 and 40 are the product's.
+#define IDS_MISSING_SUFFIX 26
+#define IDS_LINK_STATUS_MONITOR 32
+#define IDS_LINK_UNINSTALL 33
+#define IDS_LINK_HELP 40
 #define IDS_APP_TITLE 100
 #define IDS_SECOND_INSTANCE 101
 #define IDS_CANCEL_QUESTION 102

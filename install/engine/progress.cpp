@@ -1,0 +1,22 @@
+#include "install/engine/progress.h"
+
+#include "install/system/platform_class.h"
+
+namespace tq {
+
+int StepCount(int platformClass) {
+    switch (platformClass) {
+        case Platform9x:
+            return 37;
+        case PlatformNt4:
+            return 68;
+        case Platform2000:
+        case PlatformXp:
+        case PlatformVista:
+            return 48;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace tq

@@ -1,0 +1,48 @@
+#include "platform/win32/system_paths_win32.h"
+
+#include <windows.h>
+#include <winspool.h>
+
+namespace tq {
+
+namespace {
+// A folder answer without a trailing backslash (a root such as "C:\" keeps it).
+std::string Folder(const char* buffer, UINT length) {
+    std::string s(buffer, length);
+    if (s.size() > 3 && s.back() == '\\') s.pop_back();
+    return s;
+}
+}  // namespace
+
+std::string Win32SystemPaths::ModuleFileName() {
+    char buffer[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(GetModuleHandleA(nullptr), buffer, MAX_PATH);
+    // n == MAX_PATH means the path was cut.
+    if (n == 0 || n >= MAX_PATH) return {};
+    return std::string(buffer, n);
+}
+
+std::string Win32SystemPaths::WindowsDirectory() {
+    char buffer[MAX_PATH];
+    const UINT n = GetWindowsDirectoryA(buffer, MAX_PATH);
+    return (n == 0 || n >= MAX_PATH) ? std::string() : Folder(buffer, n);
+}
+
+std::string Win32SystemPaths::SystemDirectory() {
+    char buffer[MAX_PATH];
+    const UINT n = GetSystemDirectoryA(buffer, MAX_PATH);
+    return (n == 0 || n >= MAX_PATH) ? std::string() : Folder(buffer, n);
+}
+
+std::string Win32SystemPaths::PrinterDriverDirectory() {
+    char buffer[MAX_PATH] = "";
+    DWORD needed = 0;
+    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(buffer),
+                                    sizeof(buffer), &needed)) {
+        return {};
+    }
+    buffer[MAX_PATH - 1] = '\0';
+    return Folder(buffer, static_cast<UINT>(lstrlenA(buffer)));
+}
+
+}  // namespace tq

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/system_paths.h"
+
+namespace tq {
+
+class Win32SystemPaths : public SystemPaths {
+  public:
+    std::string ModuleFileName() override;
+    std::string WindowsDirectory() override;
+    std::string SystemDirectory() override;
+    std::string PrinterDriverDirectory() override;
+};
+
+}  // namespace tq
