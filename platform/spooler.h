@@ -30,6 +30,42 @@ struct MonitorRecord {  // MONITOR_INFO_1
     SpoolerText name;
 };
 
+// What the installer registers. Field names follow the Windows records they fill.
+struct MonitorSpec {  // MONITOR_INFO_2
+    std::string name;
+    std::string environment;
+    std::string dllName;
+};
+
+struct DriverSpec {  // DRIVER_INFO_3; every field not listed is zero
+    std::uint32_t version = 0;
+    std::string name;
+    std::string environment;
+    std::string driverPath;
+    std::string dataFile;
+    std::string configFile;
+    std::string helpFile;
+    std::vector<std::string> dependentFiles;  // passed as a list ended by an empty name
+    std::string monitorName;
+    SpoolerText defaultDataType;
+};
+
+struct QueueSpec {  // PRINTER_INFO_2; every field not listed is zero
+    std::string printerName;
+    SpoolerText shareName;
+    std::string portName;
+    std::string driverName;
+    std::string printProcessor;
+    std::string dataType;
+    std::uint32_t attributes = 0;
+};
+
+// A spooler call that can fail: its result and, on failure, GetLastError right after it.
+struct SpoolerResult {
+    bool ok = false;
+    std::uint32_t error = 0;
+};
+
 // One queue's level-2 record (PRINTER_INFO_2), read whole. Only these fields can be changed;
 // every other field is written back exactly as it was read.
 class QueueSettings {
@@ -66,6 +102,12 @@ class Spooler {
 
     // OpenPrinterA with PRINTER_ALL_ACCESS; nullptr when it fails.
     virtual std::unique_ptr<OpenedQueue> OpenQueue(const std::string& printerName) = 0;
+
+    // AddMonitorA level 2, AddPrinterDriverA level 3 (local).
+    virtual SpoolerResult AddMonitor(const MonitorSpec& monitor) = 0;
+    virtual SpoolerResult AddPrinterDriver(const DriverSpec& driver) = 0;
+    // AddPrinterA level 2; the handle is closed at once. False when no handle came back.
+    virtual bool AddPrinter(const QueueSpec& queue) = 0;
 
     // Tells every top-level window that the printer settings changed (WM_SETTINGCHANGE with
     // "windows", SMTO_NORMAL), waiting at most timeoutMs for each.

@@ -104,6 +104,75 @@ std::unique_ptr<OpenedQueue> Win32Spooler::OpenQueue(const std::string& printerN
     return std::make_unique<Win32OpenedQueue>(handle);
 }
 
+namespace {
+
+// Writable copies of the texts a Windows record points to, alive as long as the record.
+class TextPool {
+  public:
+    char* Add(const std::string& text) {
+        texts_.push_back(std::make_unique<std::string>(text));
+        return texts_.back()->data();
+    }
+    char* Add(const SpoolerText& text) { return text ? Add(*text) : nullptr; }
+    // A list of names, each ended by a NUL, the whole ended by an empty name.
+    char* AddList(const std::vector<std::string>& names) {
+        std::string list;
+        for (const auto& n : names) list.append(n).push_back('\0');
+        list.push_back('\0');
+        return Add(list);
+    }
+
+  private:
+    std::vector<std::unique_ptr<std::string>> texts_;
+};
+
+SpoolerResult Outcome(BOOL ok) {
+    return {ok != FALSE, ok ? 0u : GetLastError()};
+}
+
+}  // namespace
+
+SpoolerResult Win32Spooler::AddMonitor(const MonitorSpec& monitor) {
+    TextPool pool;
+    MONITOR_INFO_2A info{};
+    info.pName = pool.Add(monitor.name);
+    info.pEnvironment = pool.Add(monitor.environment);
+    info.pDLLName = pool.Add(monitor.dllName);
+    return Outcome(AddMonitorA(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
+}
+
+SpoolerResult Win32Spooler::AddPrinterDriver(const DriverSpec& driver) {
+    TextPool pool;
+    DRIVER_INFO_3A info{};
+    info.cVersion = driver.version;
+    info.pName = pool.Add(driver.name);
+    info.pEnvironment = pool.Add(driver.environment);
+    info.pDriverPath = pool.Add(driver.driverPath);
+    info.pDataFile = pool.Add(driver.dataFile);
+    info.pConfigFile = pool.Add(driver.configFile);
+    info.pHelpFile = pool.Add(driver.helpFile);
+    info.pDependentFiles = pool.AddList(driver.dependentFiles);
+    info.pMonitorName = pool.Add(driver.monitorName);
+    info.pDefaultDataType = pool.Add(driver.defaultDataType);
+    return Outcome(AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info)));
+}
+
+bool Win32Spooler::AddPrinter(const QueueSpec& queue) {
+    TextPool pool;
+    PRINTER_INFO_2A info{};
+    info.pPrinterName = pool.Add(queue.printerName);
+    info.pShareName = pool.Add(queue.shareName);
+    info.pPortName = pool.Add(queue.portName);
+    info.pDriverName = pool.Add(queue.driverName);
+    info.pPrintProcessor = pool.Add(queue.printProcessor);
+    info.pDatatype = pool.Add(queue.dataType);
+    info.Attributes = queue.attributes;
+    HANDLE handle = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    if (handle == nullptr) return false;
+    ClosePrinter(handle);
+    return true;
+}
+
 void Win32Spooler::AnnounceSettingChange(unsigned timeoutMs) {
     static const char kSection[] = "windows";
     SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(kSection),

@@ -116,4 +116,46 @@ std::unique_ptr<OpenedQueue> FakeSpooler::OpenQueue(const std::string& printerNa
     return std::make_unique<FakeOpenedQueue>(*this, printerName);
 }
 
+namespace {
+constexpr std::uint32_t kMonitorAlreadyInstalled = 3006;
+constexpr std::uint32_t kDriverAlreadyInstalled = 1795;
+
+bool Listed(const std::vector<SpoolerText>& names, const std::string& name) {
+    for (const auto& n : names) {
+        if (n && MbsEqualNoCase(*n, name)) return true;
+    }
+    return false;
+}
+}  // namespace
+
+SpoolerResult FakeSpooler::AddMonitor(const MonitorSpec& monitor) {
+    if (addMonitorError != 0) return {false, addMonitorError};
+    if (Listed(monitors, monitor.name)) return {false, kMonitorAlreadyInstalled};
+    monitors.push_back(monitor.name);
+    addedMonitors.push_back(monitor);
+    return {true, 0};
+}
+
+SpoolerResult FakeSpooler::AddPrinterDriver(const DriverSpec& driver) {
+    if (addDriverError != 0) return {false, addDriverError};
+    if (Listed(drivers, driver.name)) return {false, kDriverAlreadyInstalled};
+    drivers.push_back(driver.name);
+    addedDrivers.push_back(driver);
+    return {true, 0};
+}
+
+bool FakeSpooler::AddPrinter(const QueueSpec& queue) {
+    // Windows refuses a name that is taken, whatever driver the queue uses.
+    if (failAddPrinter || FindQueue(queue.printerName) != nullptr) return false;
+    Queue q;
+    q.name = queue.printerName;
+    q.port = queue.portName;
+    q.driver = queue.driverName;
+    q.shareName = queue.shareName;
+    q.attributes = queue.attributes;
+    queues.push_back(q);
+    addedQueues.push_back(queue);
+    return true;
+}
+
 }  // namespace tq::test

@@ -43,6 +43,15 @@ class FakeSpooler : public Spooler {
     bool failPrinters = false;
     bool failMonitors = false;
     std::set<std::string> failOpen, failRead, failWrite, failDelete;
+    // Errors the Add calls fail with (0: they succeed, or fail as Windows does on a duplicate).
+    std::uint32_t addMonitorError = 0;
+    std::uint32_t addDriverError = 0;
+    bool failAddPrinter = false;
+
+    // What was registered, in order.
+    std::vector<MonitorSpec> addedMonitors;
+    std::vector<DriverSpec> addedDrivers;
+    std::vector<QueueSpec> addedQueues;
 
     // What happened.
     int driverListings = 0;
@@ -59,6 +68,9 @@ class FakeSpooler : public Spooler {
     bool ListPrinters(std::vector<PrinterRecord>& out) override;
     bool ListMonitors(std::vector<MonitorRecord>& out) override;
     std::unique_ptr<OpenedQueue> OpenQueue(const std::string& printerName) override;
+    SpoolerResult AddMonitor(const MonitorSpec& monitor) override;
+    SpoolerResult AddPrinterDriver(const DriverSpec& driver) override;
+    bool AddPrinter(const QueueSpec& queue) override;
     void AnnounceSettingChange(unsigned timeoutMs) override { announcements.push_back(timeoutMs); }
 };
 

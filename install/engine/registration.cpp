@@ -1,0 +1,172 @@
+#include "install/engine/registration.h"
+
+#include "install/model.h"
+#include "install/spooler/spooler_queries.h"
+#include "install/system/platform_class.h"
+#include "platform/text.h"
+
+namespace tq {
+
+namespace {
+
+constexpr std::uint32_t kMonitorAlreadyInstalled = 3006;  // ERROR_PRINT_MONITOR_ALREADY_INSTALLED
+constexpr std::uint32_t kAlreadyExists = 183;             // ERROR_ALREADY_EXISTS
+constexpr std::uint32_t kDriverAlreadyInstalled = 1795;   // ERROR_PRINTER_DRIVER_ALREADY_INSTALLED
+constexpr int kSharedNetworkPort = 3;
+constexpr std::uint32_t kDriverVersion9x = 0x400;
+constexpr std::uint32_t kDriverVersionNt = 3;
+
+// The names registration gives the spooler, per platform class.
+struct RegistrationNames {
+    const char* monitorName;
+    const char* monitorLibrary;
+    const char* driverPath;
+    const char* dataFile;
+    const char* configFile;
+    const char* helpFile;
+    std::vector<std::string> dependentFiles;
+};
+
+const RegistrationNames* RegistrationNamesFor(int platformClass) {
+    static const RegistrationNames k9x{
+        "Kestra TQ8240 PJL Language Monitor",
+        "T8249LM.dll",
+        "T8249dr.drv",
+        "T8249dr.drv",
+        "T8249dr.drv",
+        "T8249ui.hlp",
+        {"T824916.dll", "T824932.dll", "T8249dr.drv", "T8249lm.dll", "T8249rc.dll", "T8249ui.dll",
+         "T8249ui.hlp", "T824xWM.dat", "T824xSM.EXE", "FWTQ8240.bin"}};
+    static const RegistrationNames kXp{
+        "Kestra TQ8240 Language Monitor",
+        "T8242LM.dll",
+        "T8242dr.dll",
+        "T8242.dat",
+        "T8242pi.dll",
+        "T8242UI.chm",
+        {"T8242ui.dll", "T8242rc.dll", "T824xWM.dat", "T8242lm.dll"}};
+    static const RegistrationNames kVista{
+        "Kestra TQ8240 Language Monitor",
+        "T8242LM.dll",
+        "T8242dr.dll",
+        "T8242.dat",
+        "T8242pi.dll",
+        "T8242ui.chm",
+        {"T8242ui.dll", "T8242rc.dll", "T824xWM.dat", "T8242lm.dll"}};
+    switch (platformClass) {
+        case Platform9x:
+            return &k9x;
+        case Platform2000:
+        case PlatformXp:
+            return &kXp;
+        case PlatformVista:
+            return &kVista;
+        default:
+            return nullptr;
+    }
+}
+
+void Post(InstallJob& job) {
+    if (job.progress) job.progress->Post(StageInstall, 1);
+}
+
+void Pause(InstallJob& job) {
+    if (job.progress) job.progress->WaitIfPaused();
+}
+
+}  // namespace
+
+bool RegistrationRecordsFor(int platformClass, int processorClass,
+                            const std::string& driverDirectory, RegistrationRecords& out) {
+    const RegistrationNames* names = RegistrationNamesFor(platformClass);
+    if (names == nullptr) return false;
+    const bool is9x = platformClass == Platform9x;
+    const bool is64 = processorClass == Processor64;
+
+    out.monitor.name = names->monitorName;
+    out.monitor.environment = is9x ? "Windows 4.0" : (is64 ? "Windows x64" : "Windows NT X86");
+    out.monitor.dllName = names->monitorLibrary;
+
+    // Class 1 names the files in the driver directory, the others in its "3" folder.
+    const std::string base = is9x ? driverDirectory : driverDirectory + "\\3";
+    DriverSpec& d = out.driver;
+    d = DriverSpec{};
+    d.version = is9x ? kDriverVersion9x : kDriverVersionNt;
+    d.name = std::string(kModelDriverName);
+    d.environment = is9x ? "Windows 4.0" : (is64 ? "Windows x64" : "Windows NT x86");
+    d.driverPath = base + "\\" + names->driverPath;
+    d.dataFile = base + "\\" + names->dataFile;
+    d.configFile = base + "\\" + names->configFile;
+    d.helpFile = base + "\\" + names->helpFile;
+    d.dependentFiles.assign(names->dependentFiles.begin(), names->dependentFiles.end());
+    d.monitorName = names->monitorName;
+    if (is9x) d.defaultDataType = "EMF";
+
+    out.dataType = is9x ? "EMF" : "RAW";
+    return true;
+}
+
+int RegisterDriverAndPrinter(InstallJob& job, const WizardSettings& settings,
+                             RegistrationServices& s) {
+    const std::string printerName(FieldText(settings.printerName));
+    RegistrationRecords records;
+    // No driver file set, nothing to register (NT 4.0, unknown systems).
+    if (!RegistrationRecordsFor(job.platformClass, job.processorClass,
+                                s.paths.PrinterDriverDirectory(), records)) {
+        return 0;
+    }
+    Post(job);
+
+    Pause(job);
+    if (!FindMonitor(s.spooler, records.monitor.name)) {
+        const SpoolerResult added = s.spooler.AddMonitor(records.monitor);
+        if (!added.ok && added.error != kMonitorAlreadyInstalled && added.error != kAlreadyExists) {
+            return 0;
+        }
+    }
+    Post(job);
+
+    Pause(job);
+    char portBuffer[kPortBufferSize];
+    BoundedCopy(portBuffer, FieldText(settings.portName));
+    if (settings.connectionType == SharedNetwork && job.platformClass >= Platform2000 &&
+        job.platformClass <= PlatformVista) {
+        // Whatever the library leaves in the buffer is the queue's port.
+        s.libraries.InstallPort(std::string(FieldText(settings.portName)), kSharedNetworkPort,
+                                portBuffer);
+        portBuffer[kPortBufferSize - 1] = '\0';
+    }
+
+    Pause(job);
+    if (!FindPrinterDriver(s.spooler, kModelDriverName)) {
+        const SpoolerResult added = s.spooler.AddPrinterDriver(records.driver);
+        if (!added.ok && added.error != kDriverAlreadyInstalled) return 0;
+    }
+    Post(job);
+
+    Pause(job);
+    // An existing queue keeps its port, default state and share.
+    if (!FindDriverPrinter(s.spooler, kModelDriverName, printerName)) {
+        QueueSpec queue;
+        queue.printerName = printerName;
+        if (settings.shareEnabled) queue.shareName = std::string(FieldText(settings.shareName));
+        queue.portName = std::string(FieldText(portBuffer));
+        queue.driverName = std::string(kModelDriverName);
+        queue.printProcessor = "WinPrint";
+        queue.dataType = records.dataType;
+        queue.attributes = settings.shareEnabled ? kPrinterAttributeShared : 0;
+        if (!s.spooler.AddPrinter(queue)) return 0;
+        if (settings.setAsDefault &&
+            !s.printers.MakeDefaultPrinter(printerName, GetPlatformClass(s.system))) {
+            return 0;
+        }
+        if (settings.shareEnabled &&
+            !s.printers.SetPrinterShare(printerName, std::string(FieldText(settings.shareName)))) {
+            return 0;
+        }
+    }
+    Post(job);
+    return 1;
+}
+
+}  // namespace tq
