@@ -104,10 +104,10 @@ class Spooler {
     virtual std::unique_ptr<OpenedQueue> OpenQueue(const std::string& printerName) = 0;
 
     // AddMonitorA level 2, AddPrinterDriverA level 3 (local).
-    virtual SpoolerResult AddMonitor(const MonitorSpec& monitor) = 0;
-    virtual SpoolerResult AddPrinterDriver(const DriverSpec& driver) = 0;
+    virtual SpoolerResult RegisterMonitor(const MonitorSpec& monitor) = 0;
+    virtual SpoolerResult RegisterDriver(const DriverSpec& driver) = 0;
     // AddPrinterA level 2; the handle is closed at once. False when no handle came back.
-    virtual bool AddPrinter(const QueueSpec& queue) = 0;
+    virtual bool CreateQueue(const QueueSpec& queue) = 0;
 
     // Tells every top-level window that the printer settings changed (WM_SETTINGCHANGE with
     // "windows", SMTO_NORMAL), waiting at most timeoutMs for each.

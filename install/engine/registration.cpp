@@ -119,7 +119,7 @@ int RegisterDriverAndPrinter(InstallJob& job, const WizardSettings& settings,
 
     Pause(job);
     if (!FindMonitor(s.spooler, records.monitor.name)) {
-        const SpoolerResult added = s.spooler.AddMonitor(records.monitor);
+        const SpoolerResult added = s.spooler.RegisterMonitor(records.monitor);
         if (!added.ok && added.error != kMonitorAlreadyInstalled && added.error != kAlreadyExists) {
             return 0;
         }
@@ -139,7 +139,7 @@ int RegisterDriverAndPrinter(InstallJob& job, const WizardSettings& settings,
 
     Pause(job);
     if (!FindPrinterDriver(s.spooler, kModelDriverName)) {
-        const SpoolerResult added = s.spooler.AddPrinterDriver(records.driver);
+        const SpoolerResult added = s.spooler.RegisterDriver(records.driver);
         if (!added.ok && added.error != kDriverAlreadyInstalled) return 0;
     }
     Post(job);
@@ -155,7 +155,7 @@ int RegisterDriverAndPrinter(InstallJob& job, const WizardSettings& settings,
         queue.printProcessor = "WinPrint";
         queue.dataType = records.dataType;
         queue.attributes = settings.shareEnabled ? kPrinterAttributeShared : 0;
-        if (!s.spooler.AddPrinter(queue)) return 0;
+        if (!s.spooler.CreateQueue(queue)) return 0;
         if (settings.setAsDefault &&
             !s.printers.MakeDefaultPrinter(printerName, GetPlatformClass(s.system))) {
             return 0;

@@ -132,7 +132,7 @@ SpoolerResult Outcome(BOOL ok) {
 
 }  // namespace
 
-SpoolerResult Win32Spooler::AddMonitor(const MonitorSpec& monitor) {
+SpoolerResult Win32Spooler::RegisterMonitor(const MonitorSpec& monitor) {
     TextPool pool;
     MONITOR_INFO_2A info{};
     info.pName = pool.Add(monitor.name);
@@ -141,7 +141,7 @@ SpoolerResult Win32Spooler::AddMonitor(const MonitorSpec& monitor) {
     return Outcome(AddMonitorA(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
 }
 
-SpoolerResult Win32Spooler::AddPrinterDriver(const DriverSpec& driver) {
+SpoolerResult Win32Spooler::RegisterDriver(const DriverSpec& driver) {
     TextPool pool;
     DRIVER_INFO_3A info{};
     info.cVersion = driver.version;
@@ -157,7 +157,7 @@ SpoolerResult Win32Spooler::AddPrinterDriver(const DriverSpec& driver) {
     return Outcome(AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info)));
 }
 
-bool Win32Spooler::AddPrinter(const QueueSpec& queue) {
+bool Win32Spooler::CreateQueue(const QueueSpec& queue) {
     TextPool pool;
     PRINTER_INFO_2A info{};
     info.pPrinterName = pool.Add(queue.printerName);

@@ -11,9 +11,9 @@ class Win32Spooler : public Spooler {
     bool ListPrinters(std::vector<PrinterRecord>& out) override;
     bool ListMonitors(std::vector<MonitorRecord>& out) override;
     std::unique_ptr<OpenedQueue> OpenQueue(const std::string& printerName) override;
-    SpoolerResult AddMonitor(const MonitorSpec& monitor) override;
-    SpoolerResult AddPrinterDriver(const DriverSpec& driver) override;
-    bool AddPrinter(const QueueSpec& queue) override;
+    SpoolerResult RegisterMonitor(const MonitorSpec& monitor) override;
+    SpoolerResult RegisterDriver(const DriverSpec& driver) override;
+    bool CreateQueue(const QueueSpec& queue) override;
     void AnnounceSettingChange(unsigned timeoutMs) override;
 };
 

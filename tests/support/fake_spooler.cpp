@@ -128,7 +128,7 @@ bool Listed(const std::vector<SpoolerText>& names, const std::string& name) {
 }
 }  // namespace
 
-SpoolerResult FakeSpooler::AddMonitor(const MonitorSpec& monitor) {
+SpoolerResult FakeSpooler::RegisterMonitor(const MonitorSpec& monitor) {
     if (addMonitorError != 0) return {false, addMonitorError};
     if (Listed(monitors, monitor.name)) return {false, kMonitorAlreadyInstalled};
     monitors.push_back(monitor.name);
@@ -136,7 +136,7 @@ SpoolerResult FakeSpooler::AddMonitor(const MonitorSpec& monitor) {
     return {true, 0};
 }
 
-SpoolerResult FakeSpooler::AddPrinterDriver(const DriverSpec& driver) {
+SpoolerResult FakeSpooler::RegisterDriver(const DriverSpec& driver) {
     if (addDriverError != 0) return {false, addDriverError};
     if (Listed(drivers, driver.name)) return {false, kDriverAlreadyInstalled};
     drivers.push_back(driver.name);
@@ -144,7 +144,7 @@ SpoolerResult FakeSpooler::AddPrinterDriver(const DriverSpec& driver) {
     return {true, 0};
 }
 
-bool FakeSpooler::AddPrinter(const QueueSpec& queue) {
+bool FakeSpooler::CreateQueue(const QueueSpec& queue) {
     // Windows refuses a name that is taken, whatever driver the queue uses.
     if (failAddPrinter || FindQueue(queue.printerName) != nullptr) return false;
     Queue q;
