@@ -1,0 +1,192 @@
+#include "install/engine/copying.h"
+
+#include <utility>
+
+#include "install/engine/file_sets.h"
+#include "install/engine/folders.h"
+#include "install/res/resource.h"
+#include "platform/text.h"
+
+namespace tq {
+
+namespace {
+
+constexpr int kShowNormal = 5;  // SW_SHOW
+constexpr unsigned kSysFileCopierWait = 4000;
+constexpr int kDestinationCount = static_cast<int>(Destination::SystemDrivers) + 1;
+
+void Pause(InstallJob& job) {
+    if (job.progress != nullptr) job.progress->WaitIfPaused();
+}
+
+void PostFileCopied(InstallJob& job) {
+    if (job.progress != nullptr) job.progress->Post(StageCopy, 1);
+}
+
+// Paths are handed to the A functions, which take at most 259 characters; one that does not
+// fit would name another file, so the stage fails instead.
+bool Fits(const std::string& path) {
+    return !path.empty() && path.size() < kMaxPath;
+}
+
+// One copy stage: the medium, the destination folders and the missing-file suffix.
+class StageCopier {
+  public:
+    StageCopier(InstallJob& job, const CopyServices& services, std::string sourceFolder)
+        : job_(job), services_(services), sourceFolder_(std::move(sourceFolder)) {}
+
+    void SetFolder(Destination d, std::string folder) {
+        folders_[static_cast<int>(d)] = std::move(folder);
+    }
+    void LoadSuffix() {
+        if (job_.progress != nullptr) suffix_ = job_.progress->LoadText(IDS_MISSING_SUFFIX);
+    }
+
+    // False when the stage must stop.
+    bool Run(const StepList& steps, const std::string& programFolder) {
+        for (const FileStep& step : steps) {
+            bool ok = true;
+            switch (step.action) {
+                case StepAction::Copy:
+                    ok = CopyBatch(step);
+                    break;
+                case StepAction::StartSysFileCopier:
+                    StartSysFileCopier(step);
+                    break;
+                case StepAction::InstallInf:
+                    ok = InstallInf(step, programFolder);
+                    break;
+            }
+            if (!ok) return false;
+        }
+        return true;
+    }
+
+  private:
+    std::string Source(const FileStep& step, const char* name) const {
+        return sourceFolder_ + step.sourceFolder + name;
+    }
+
+    bool CopyBatch(const FileStep& step) {
+        const std::string& folder = folders_[static_cast<int>(step.destination)];
+        for (const char* name : step.files) {
+            Pause(job_);
+            const std::string source = Source(step, name);
+            if (!Fits(source) || folder.empty() || !Fits(folder + name)) return false;
+            if (step.mustExist &&
+                !CheckSourceFile(services_.files, source, suffix_.c_str(), &job_)) {
+                return false;
+            }
+            CopyReplacing(services_.files, source, folder, name, &job_);
+            PostFileCopied(job_);
+        }
+        return true;
+    }
+
+    // A 32-bit installer on a 64-bit system cannot write into the real system folder, so a
+    // 64-bit helper does it. It gets its time and is not asked how it went. Quoted: a medium
+    // path with spaces must not start a program named by its first word.
+    void StartSysFileCopier(const FileStep& step) {
+        const std::string program = sourceFolder_ + step.sourceFolder + kSysFileCopier;
+        services_.processes.StartProgram("\"" + program + "\"", kShowNormal);
+        services_.processes.Sleep(kSysFileCopierWait);
+    }
+
+    bool InstallInf(const FileStep& step, const std::string& programFolder) {
+        for (const char* name : step.files) {
+            Pause(job_);
+            const std::string source = Source(step, name);
+            if (!Fits(source) ||
+                !CheckSourceFile(services_.files, source, suffix_.c_str(), &job_)) {
+                return false;
+            }
+            // CopyInf takes the copy that the staging put in ProgramFolder\Driver.
+            const int installed = services_.libraries.CopyInf(programFolder, name);
+            if (installed == 0 && step.resultMatters) return false;
+            PostFileCopied(job_);
+        }
+        return true;
+    }
+
+    InstallJob& job_;
+    const CopyServices& services_;
+    std::string sourceFolder_;
+    std::string suffix_;
+    std::string folders_[kDestinationCount];
+};
+
+}  // namespace
+
+int CheckSourceFile(FileSystem& files, const std::string& path, const char* suffix,
+                    InstallJob* job) {
+    if (files.FileExists(path)) return 1;
+    if (suffix != nullptr && job != nullptr && job->progress != nullptr) {
+        job->progress->ShowOwnedMessage(path + suffix);
+    }
+    return 0;
+}
+
+int CopyReplacing(FileSystem& files, const std::string& source, const std::string& folder,
+                  const std::string& name, InstallJob* job) {
+    const std::string destination = folder + name;
+    if (job != nullptr && job->progress != nullptr) job->progress->SetCurrentFileName(destination);
+    if (!files.Copy(source, destination)) {
+        // A read-only file left by an earlier installation refuses the copy.
+        files.SetNormalAttributes(destination);
+        files.Copy(source, destination);
+    }
+    return 1;
+}
+
+int StageDriverFiles(InstallJob& job, const WizardSettings& settings,
+                     const CopyServices& services) {
+    const std::string sourceFolder = SourceFolderOf(services.paths.ModuleFileName());
+    if (sourceFolder.empty()) return 0;
+    const std::string windows = services.paths.WindowsDirectory();
+    const std::string programFolder = ProgramFolderOf(windows, FieldText(settings.printerName));
+    if (programFolder.empty()) return 0;
+    Pause(job);
+
+    const std::string base = windows.substr(0, 3) + "Program Files\\Kestra";
+    for (const std::string& folder :
+         {base, programFolder, programFolder + "\\Driver", programFolder + "\\Reg"}) {
+        if (!Fits(folder)) return 0;
+        // An earlier installation under the same printer name is reused.
+        if (services.files.CreateFolder(folder) == FolderResult::Failed) return 0;
+    }
+    Pause(job);
+
+    StageCopier copier(job, services, sourceFolder);
+    copier.LoadSuffix();
+    copier.SetFolder(Destination::ProgramDriver, programFolder + "\\Driver\\");
+    copier.SetFolder(Destination::ProgramFolder, programFolder + "\\");
+    const DriverFileSet set = DriverFileSetFor(job.platformClass, job.processorClass);
+    return copier.Run(set.staging, programFolder) ? 1 : 0;
+}
+
+int PlaceDriverFiles(InstallJob& job, const WizardSettings& settings,
+                     const CopyServices& services) {
+    const std::string sourceFolder = SourceFolderOf(services.paths.ModuleFileName());
+    if (sourceFolder.empty()) return 0;
+    Pause(job);
+    const std::string windows = services.paths.WindowsDirectory();
+    const std::string programFolder = ProgramFolderOf(windows, FieldText(settings.printerName));
+    if (programFolder.empty()) return 0;
+
+    // A folder the system cannot name stays empty, and a step that needs it fails.
+    auto folderOf = [](const std::string& path) { return path.empty() ? path : path + "\\"; };
+    const std::string driverDirectory = folderOf(services.paths.PrinterDriverDirectory());
+    StageCopier copier(job, services, sourceFolder);
+    copier.SetFolder(Destination::DriverDirectory, driverDirectory);
+    copier.SetFolder(Destination::DriverDirectory3,
+                     driverDirectory.empty() ? driverDirectory : driverDirectory + "3\\");
+    copier.SetFolder(Destination::SystemDirectory, folderOf(services.paths.SystemDirectory()));
+    copier.SetFolder(Destination::WindowsInf, windows + "\\Inf\\");
+    copier.SetFolder(Destination::SystemDrivers, windows + "\\System32\\Drivers\\");
+    copier.SetFolder(Destination::ProgramDriver, programFolder + "\\Driver\\");
+    copier.LoadSuffix();
+    const DriverFileSet set = DriverFileSetFor(job.platformClass, job.processorClass);
+    return copier.Run(set.placement, programFolder) ? 1 : 0;
+}
+
+}  // namespace tq

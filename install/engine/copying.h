@@ -1,0 +1,49 @@
+// The two copy stages of an installation: the driver set into the printer's program folder
+// (staging), then into the folders where the spooler and Windows expect it (placement). The
+// installation thread calls StageDriverFiles, then PlaceDriverFiles, and stops at a 0.
+// What is copied from where to where is the data of file_sets.h.
+#pragma once
+
+#include <string>
+
+#include "install/app/wizard_settings.h"
+#include "install/engine/progress.h"
+#include "platform/file_system.h"
+#include "platform/processes.h"
+#include "platform/setup_libraries.h"
+#include "platform/system_paths.h"
+
+namespace tq {
+
+// The operating-system services the copy stages use.
+struct CopyServices {
+    SystemPaths& paths;
+    FileSystem& files;
+    Processes& processes;
+    SetupLibraries& libraries;
+};
+
+// Creates "<drive>\Program Files\Kestra\<printerName>" with its Driver and Reg folders and
+// copies the platform's staging set there, the uninstaller last. 1 on success; 0 when the
+// installer's path or the Windows folder cannot be read, a folder cannot be created, a path
+// would not fit 260 bytes, or a source file that must exist is missing (after the message).
+int StageDriverFiles(InstallJob& job, const WizardSettings& settings, const CopyServices& services);
+
+// Copies the platform's set into the spooler's driver folder (and its "3" folder), the system
+// folder and, on Windows 9x, the INF and system-driver folders; on the NT family has SetupNT.dll
+// install the setup information file from the program folder. 1 on success; 0 as above, and
+// when CopyInf refuses on Windows 2000 or XP.
+int PlaceDriverFiles(InstallJob& job, const WizardSettings& settings, const CopyServices& services);
+
+// 1 when `path` matches a file. When it does not and both `suffix` and a job with a progress
+// page are given, `path` + `suffix` is shown in a message box owned by the page.
+int CheckSourceFile(FileSystem& files, const std::string& path, const char* suffix,
+                    InstallJob* job);
+
+// Copies `source` to `folder` + `name` (`folder` ends in a backslash), replacing what is there;
+// a destination that refuses (read-only) has its attributes reset and gets one more try, whose
+// outcome is not looked at. The destination goes into currentFileName first. Always 1.
+int CopyReplacing(FileSystem& files, const std::string& source, const std::string& folder,
+                  const std::string& name, InstallJob* job);
+
+}  // namespace tq

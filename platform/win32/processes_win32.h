@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/processes.h"
+
+namespace tq {
+
+class Win32Processes : public Processes {
+  public:
+    bool StartProgram(const std::string& commandLine, int showCommand) override;
+    void Sleep(unsigned milliseconds) override;
+};
+
+}  // namespace tq

@@ -1,0 +1,60 @@
+// In-memory file system for host tests: folders, files with contents and a read-only flag,
+// and switches that make a call fail as a real disk can. Paths compare without regard to
+// letter case, as on Windows; wildcards are not understood.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tq::test {
+
+class FakeFileSystem : public FileSystem {
+  public:
+    struct File {
+        std::string contents;
+        bool readOnly = false;
+    };
+
+    // Set-up: each adds the missing parent folders as well.
+    FakeFileSystem& AddFolder(const std::string& path);
+    FakeFileSystem& AddFile(const std::string& path, const std::string& contents = "",
+                            bool readOnly = false);
+    FakeFileSystem& RemoveFile(const std::string& path);
+
+    // The file at `path`, or nullptr.
+    const File* FindFile(const std::string& path) const;
+    bool HasFolder(const std::string& path) const;
+
+    FolderResult CreateFolder(const std::string& path) override;
+    bool FileExists(const std::string& path) override;
+    bool Copy(const std::string& source, const std::string& destination) override;
+    bool SetNormalAttributes(const std::string& path) override;
+
+    // Every call in order: "CreateFolder <path>", "FileExists <path>",
+    // "Copy <source> -> <destination>" (with " failed" when it failed), "SetNormal <path>".
+    std::vector<std::string> calls;
+    // Destinations of the copies that succeeded, in order, as the caller spelled them.
+    std::vector<std::string> copied;
+
+    // Injected failures, by path (any letter case).
+    std::set<std::string> failingFolders;  // CreateFolder fails (not "already exists")
+    std::set<std::string> failingCopies;   // Copy to this destination always fails
+    // Called before each copy with the destination, to look at the caller's state then.
+    std::function<void(const std::string&)> onCopy;
+
+  private:
+    static std::string Key(const std::string& path);
+    static std::string ParentKey(const std::string& key);
+    bool ParentExists(const std::string& key) const;
+    bool Failing(const std::set<std::string>& paths, const std::string& key) const;
+
+    std::set<std::string> folders_;
+    std::map<std::string, File> files_;
+};
+
+}  // namespace tq::test
