@@ -1,5 +1,6 @@
 #include "install/engine/registration.h"
 
+#include "install/engine/file_sets.h"
 #include "install/model.h"
 #include "install/spooler/spooler_queries.h"
 #include "install/system/platform_class.h"
@@ -16,55 +17,8 @@ constexpr int kSharedNetworkPort = 3;
 constexpr std::uint32_t kDriverVersion9x = 0x400;
 constexpr std::uint32_t kDriverVersionNt = 3;
 
-// The names registration gives the spooler, per platform class.
-struct RegistrationNames {
-    const char* monitorName;
-    const char* monitorLibrary;
-    const char* driverPath;
-    const char* dataFile;
-    const char* configFile;
-    const char* helpFile;
-    std::vector<std::string> dependentFiles;
-};
-
-const RegistrationNames* RegistrationNamesFor(int platformClass) {
-    static const RegistrationNames k9x{
-        "Kestra TQ8240 PJL Language Monitor",
-        "T8249LM.dll",
-        "T8249dr.drv",
-        "T8249dr.drv",
-        "T8249dr.drv",
-        "T8249ui.hlp",
-        {"T824916.dll", "T824932.dll", "T8249dr.drv", "T8249lm.dll", "T8249rc.dll", "T8249ui.dll",
-         "T8249ui.hlp", "T824xWM.dat", "T824xSM.EXE", "FWTQ8240.bin"}};
-    static const RegistrationNames kXp{
-        "Kestra TQ8240 Language Monitor",
-        "T8242LM.dll",
-        "T8242dr.dll",
-        "T8242.dat",
-        "T8242pi.dll",
-        "T8242UI.chm",
-        {"T8242ui.dll", "T8242rc.dll", "T824xWM.dat", "T8242lm.dll"}};
-    static const RegistrationNames kVista{
-        "Kestra TQ8240 Language Monitor",
-        "T8242LM.dll",
-        "T8242dr.dll",
-        "T8242.dat",
-        "T8242pi.dll",
-        "T8242ui.chm",
-        {"T8242ui.dll", "T8242rc.dll", "T824xWM.dat", "T8242lm.dll"}};
-    switch (platformClass) {
-        case Platform9x:
-            return &k9x;
-        case Platform2000:
-        case PlatformXp:
-            return &kXp;
-        case PlatformVista:
-            return &kVista;
-        default:
-            return nullptr;
-    }
-}
+constexpr char kMonitor9x[] = "Kestra TQ8240 PJL Language Monitor";
+constexpr char kMonitorNt[] = "Kestra TQ8240 Language Monitor";
 
 void Post(InstallJob& job) {
     if (job.progress) job.progress->Post(StageInstall, 1);
@@ -78,28 +32,27 @@ void Pause(InstallJob& job) {
 
 bool RegistrationRecordsFor(int platformClass, int processorClass,
                             const std::string& driverDirectory, RegistrationRecords& out) {
-    const RegistrationNames* names = RegistrationNamesFor(platformClass);
-    if (names == nullptr) return false;
+    const RegistrationNames names = DriverFileSetFor(platformClass, processorClass).registration;
+    if (names.driverPath == nullptr) return false;  // no driver file set on this class
     const bool is9x = platformClass == Platform9x;
-    const bool is64 = processorClass == Processor64;
+    const char* monitorName = is9x ? kMonitor9x : kMonitorNt;
 
-    out.monitor.name = names->monitorName;
-    out.monitor.environment = is9x ? "Windows 4.0" : (is64 ? "Windows x64" : "Windows NT X86");
-    out.monitor.dllName = names->monitorLibrary;
+    out.monitor.name = monitorName;
+    out.monitor.environment = names.monitorEnvironment;
+    out.monitor.dllName = names.languageMonitorLibrary;
 
-    // Class 1 names the files in the driver directory, the others in its "3" folder.
-    const std::string base = is9x ? driverDirectory : driverDirectory + "\\3";
+    const std::string base = driverDirectory + names.driverSubFolder;
     DriverSpec& d = out.driver;
     d = DriverSpec{};
     d.version = is9x ? kDriverVersion9x : kDriverVersionNt;
     d.name = std::string(kModelDriverName);
-    d.environment = is9x ? "Windows 4.0" : (is64 ? "Windows x64" : "Windows NT x86");
-    d.driverPath = base + "\\" + names->driverPath;
-    d.dataFile = base + "\\" + names->dataFile;
-    d.configFile = base + "\\" + names->configFile;
-    d.helpFile = base + "\\" + names->helpFile;
-    d.dependentFiles.assign(names->dependentFiles.begin(), names->dependentFiles.end());
-    d.monitorName = names->monitorName;
+    d.environment = names.driverEnvironment;
+    d.driverPath = base + names.driverPath;
+    d.dataFile = base + names.dataFile;
+    d.configFile = base + names.configFile;
+    d.helpFile = base + names.helpFile;
+    d.dependentFiles.assign(names.printerDependentFiles.begin(), names.printerDependentFiles.end());
+    d.monitorName = monitorName;
     if (is9x) d.defaultDataType = "EMF";
 
     out.dataType = is9x ? "EMF" : "RAW";
