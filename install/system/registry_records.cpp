@@ -1,0 +1,208 @@
+#include "install/system/registry_records.h"
+
+#include <string>
+#include <utility>
+
+#include "install/engine/folders.h"
+#include "install/model.h"
+#include "platform/text.h"
+
+namespace tq {
+
+namespace {
+
+constexpr RegistryRoot kMachine = RegistryRoot::LocalMachine;
+constexpr RegistryRoot kUser = RegistryRoot::CurrentUser;
+
+constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\UnInstall";
+constexpr char kMonitorKey[] =
+    "System\\CurrentControlSet\\Control\\Print\\Monitors\\Kestra TQ8240 Language Monitor";
+constexpr char kMonitorDriver[] = "T8242LM.dll";
+constexpr char kSetupKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup";
+constexpr char kSourcePath[] = "SourcePath";
+constexpr char kInstallLocationKey[] = "InstallLocationMRU";
+constexpr char kMruList[] = "MRUList";
+constexpr const char* kUsbEnumKeys[] = {
+    "Enum\\USB\\Vid_2e5a&Pid_7310",
+    "Enum\\USBPRINT\\Kestra_TQ8240_Series",
+};
+constexpr const char* kInfDatabaseFiles[] = {"Drvdata.bin", "Drvidx.bin"};
+
+// The Run key is opened for the search and for the change that may follow it.
+constexpr std::uint32_t kRunKeyRights = kKeyWrite | kKeyQueryValue;  // 0x20007
+constexpr std::uint32_t kEntryRights = kKeyRead | kKeyWrite;         // 0x2001F
+constexpr std::uint32_t kQueryAndSet = kKeyQueryValue | kKeySetValue;
+
+std::string ResumeMarkerName() {
+    return std::string(kModelDriverName) + "Install";
+}
+
+// The first value whose name equals `name` without regard to case; only the first counts.
+// A value that does not fit the 128/260-byte buffers is passed over: a marker this program
+// wrote always fits, and a value too long to read is left alone. The search ends at
+// ERROR_NO_MORE_ITEMS, and at any other error too: that one would come back at every further index.
+bool FindValue(RegistryKey& key, std::string_view name, RegistryValueEntry& out) {
+    for (std::uint32_t index = 0;; ++index) {
+        const long result = key.EnumValue(index, out);
+        if (result == kRegMoreData) continue;
+        if (result != kRegOk) return false;
+        if (MbsEqualNoCase(FieldText(out.name), name)) return true;
+    }
+}
+
+// Windows runs the marker's data as a command line, and the program lies under a folder that
+// may contain spaces: we write the path quoted, unless the quotes would make it too long for
+// the 260-byte buffer the search reads it back into.
+std::string MarkerData(const std::string& program) {
+    const std::string quoted = "\"" + program + "\"";
+    return quoted.size() < RegistryValueEntry::kDataSize ? quoted : program;
+}
+
+// Markers written before we quoted the path hold it bare; both forms name this program.
+bool NamesProgram(std::string_view data, std::string_view program) {
+    if (MbsEqualNoCase(data, program)) return true;
+    return data.size() >= 2 && data.front() == '"' && data.back() == '"' &&
+           MbsEqualNoCase(data.substr(1, data.size() - 2), program);
+}
+
+}  // namespace
+
+int UpdateResumeMarker(Registry& registry, SystemPaths& paths, int mode) {
+    const std::string program = paths.ModuleFileName();
+    if (program.empty()) return 0;
+    KeyOpening run = registry.OpenKey(kMachine, kRunKey, kRunKeyRights);
+    if (!run.key) return 0;
+
+    const std::string marker = ResumeMarkerName();
+    RegistryValueEntry entry;
+    const bool present =
+        FindValue(*run.key, marker, entry) && NamesProgram(FieldText(entry.data), program);
+
+    switch (mode) {
+        case ResumeMarkerQuery:
+            return present ? 1 : 0;
+        case ResumeMarkerSet:
+            // A value of the marker's name that names another program is overwritten.
+            if (present) return 1;
+            return run.key->SetString(marker, MarkerData(program)) == kRegOk ? 1 : 0;
+        case ResumeMarkerDelete:
+            // A value of the marker's name that names another program is not ours to delete.
+            if (!present) return 1;
+            return run.key->DeleteValue(std::string(FieldText(entry.name))) == kRegOk ? 1 : 0;
+        default:
+            return 1;
+    }
+}
+
+int DeleteUninstallerRunValue(Registry& registry, std::string_view printerName) {
+    KeyOpening run = registry.OpenKey(kMachine, kRunKey, kRunKeyRights);
+    if (!run.key) return 0;
+    const std::string name = std::string(printerName) + "UnInstall";
+    RegistryValueEntry entry;
+    if (!FindValue(*run.key, name, entry)) return 1;
+    return run.key->DeleteValue(std::string(FieldText(entry.name))) == kRegOk ? 1 : 0;
+}
+
+int RegisterUninstallEntry(Registry& registry, SystemPaths& paths, std::string_view printerName) {
+    // An empty name would put the values into the UnInstall key itself.
+    if (printerName.empty()) return 0;
+    KeyOpening list = registry.OpenKey(kMachine, kUninstallKey, kKeyWrite);
+    if (!list.key) return 0;
+
+    const std::string programFolder = ProgramFolderOf(paths.WindowsDirectory(), printerName);
+    if (programFolder.empty()) return 0;
+    const std::string uninstaller = programFolder + "\\T824UIS.exe";
+    const std::string displayName = std::string(printerName) + " UnInstall";
+
+    KeyOpening entry = list.key->CreateSubKey(std::string(printerName), kEntryRights);
+    if (!entry.key) return 0;
+    // The uninstall string is run as a command line: quoted, as the path holds spaces
+    // ("Program Files"). The icon and the display name are plain texts.
+    const std::pair<const char*, std::string> values[] = {
+        {"DisplayIcon", uninstaller},
+        {"DisplayName", displayName},
+        {"UnInstallString", "\"" + uninstaller + "\""},
+    };
+    for (const auto& [name, data] : values) {
+        if (entry.key->SetString(name, data) != kRegOk) return 0;
+    }
+    return 1;
+}
+
+void DeleteMonitorKey(Registry& registry) {
+    registry.DeleteKey(kMachine, kMonitorKey);
+}
+
+int CreateMonitorKey(Registry& registry) {
+    KeyOpening monitor = registry.CreateKey(kMachine, kMonitorKey, kKeyAllAccess);
+    if (!monitor.key) return 0;
+    // A key that is there already belongs to the spooler's installed monitor: leave it be.
+    if (!monitor.created) return 0;
+    return monitor.key->SetString("Driver", kMonitorDriver) == kRegOk ? 1 : 0;
+}
+
+void RedirectSetupSource(Registry& registry, SystemPaths& paths, SetupSourceSaved& saved,
+                         int redirect) {
+    if (redirect == 1) {
+        const std::string system = paths.SystemDirectory();
+        if (system.empty()) return;  // "\" alone would send the hardware wizard nowhere
+        const std::string target = system + "\\";
+
+        if (KeyOpening setup = registry.OpenKey(kMachine, kSetupKey, kQueryAndSet); setup.key) {
+            saved.sourcePathSaved = setup.key->QueryString(kSourcePath, saved.sourcePath,
+                                                           sizeof(saved.sourcePath)) == kRegOk;
+            if (!MbsEqualNoCase(FieldText(saved.sourcePath), target)) {
+                setup.key->SetString(kSourcePath, target);
+            }
+            setup.key->Flush();
+        }
+
+        if (KeyOpening mru = registry.OpenKey(kUser, kInstallLocationKey, kQueryAndSet); mru.key) {
+            char list[SetupSourceSaved::kSize];
+            mru.key->QueryString(kMruList, list, sizeof(list));
+            // The most recent entry is named by the first letter of the list; an empty list
+            // names none (the key's default value is not an entry).
+            if (list[0] != '\0') {
+                saved.entryName[0] = list[0];
+                saved.entryName[1] = '\0';
+                saved.installLocationSaved =
+                    mru.key->QueryString(saved.entryName, saved.installLocation,
+                                         sizeof(saved.installLocation)) == kRegOk;
+                if (!MbsEqualNoCase(FieldText(saved.installLocation), target)) {
+                    mru.key->SetString(saved.entryName, target);
+                }
+            }
+            mru.key->Flush();
+        }
+        return;
+    }
+
+    if (redirect != 0) return;
+    // Only what was read can be written back: a value that could not be read keeps the
+    // redirected text rather than becoming empty.
+    if (saved.sourcePathSaved) {
+        if (KeyOpening setup = registry.OpenKey(kMachine, kSetupKey, kQueryAndSet); setup.key) {
+            setup.key->SetString(kSourcePath, std::string(FieldText(saved.sourcePath)));
+            setup.key->Flush();
+        }
+    }
+    if (saved.installLocationSaved) {
+        if (KeyOpening mru = registry.OpenKey(kUser, kInstallLocationKey, kQueryAndSet); mru.key) {
+            mru.key->SetString(saved.entryName, std::string(FieldText(saved.installLocation)));
+            mru.key->Flush();
+        }
+    }
+}
+
+void DeleteUsbEnumKeys(Registry& registry) {
+    for (const char* key : kUsbEnumKeys) registry.DeleteKey(kMachine, key);
+}
+
+void DeleteInfDatabase(SystemPaths& paths, const DeleteFileFunction& deleteFile) {
+    const std::string windows = paths.WindowsDirectory();
+    if (windows.empty() || !deleteFile) return;
+    for (const char* file : kInfDatabaseFiles) deleteFile(windows + "\\inf\\" + file);
+}
+
+}  // namespace tq

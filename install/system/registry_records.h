@@ -1,0 +1,65 @@
+// The installer's records in the registry and in the Windows folder: the resume marker and the
+// uninstaller's value in the machine-wide Run key, the uninstall entry, the language monitor's
+// key, and the Windows 9x preparations that make the hardware wizard find the driver afresh.
+// Every operation reports through its result or not at all; none shows a message.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/registry.h"
+#include "platform/system_paths.h"
+
+namespace tq {
+
+// UpdateResumeMarker modes.
+enum : int {
+    ResumeMarkerDelete = 0,
+    ResumeMarkerSet = 1,
+    ResumeMarkerQuery = 2,
+};
+
+// The resume marker: "Kestra TQ8240 SeriesInstall" in HKLM ...\CurrentVersion\Run, holding this
+// program's path. Query: 1 present, 0 absent or not readable. Set: 1 when present or written.
+// Delete: 1 when deleted or absent. Any other mode: 1, nothing changed. 0 when the program's
+// path or the Run key is not available.
+int UpdateResumeMarker(Registry& registry, SystemPaths& paths, int mode);
+
+// Deletes the Run value printerName + "UnInstall". 1 when none remains, 0 on failure.
+int DeleteUninstallerRunValue(Registry& registry, std::string_view printerName);
+
+// The uninstall entry HKLM ...\CurrentVersion\UnInstall\<printerName>: DisplayIcon,
+// DisplayName, UnInstallString. 1 when all three were written, else 0.
+int RegisterUninstallEntry(Registry& registry, SystemPaths& paths, std::string_view printerName);
+
+// The language monitor's key under HKLM ...\Control\Print\Monitors: deleted before a restart
+// (outcome not reported), created again after it (1 only when this call created it and wrote
+// its "Driver" value; 0 when it already existed).
+void DeleteMonitorKey(Registry& registry);
+int CreateMonitorKey(Registry& registry);
+
+// What RedirectSetupSource saved, kept until it is written back.
+struct SetupSourceSaved {
+    static constexpr std::size_t kSize = 512;
+    bool sourcePathSaved = false;
+    char sourcePath[kSize] = {};
+    bool installLocationSaved = false;
+    char entryName[2] = {};  // the install-location entry: one letter of "MRUList"
+    char installLocation[kSize] = {};
+};
+
+// Windows 9x: redirect = 1 saves the setup source path and the most recent install location and
+// points both at the system folder; redirect = 0 writes back what the last redirect saved.
+void RedirectSetupSource(Registry& registry, SystemPaths& paths, SetupSourceSaved& saved,
+                         int redirect);
+
+// Windows 9x: removes the printer's USB enumeration keys (outcomes not reported).
+void DeleteUsbEnumKeys(Registry& registry);
+
+// Windows 9x: deletes the driver database files in <Windows>\inf (outcomes not reported).
+// `deleteFile` is DeleteFileA.
+using DeleteFileFunction = std::function<bool(const std::string& path)>;
+void DeleteInfDatabase(SystemPaths& paths, const DeleteFileFunction& deleteFile);
+
+}  // namespace tq
