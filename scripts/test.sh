@@ -11,7 +11,7 @@ mkdir -p build/logs
 status=0
 
 echo "== host unit tests"
-ctest --test-dir build/host --output-on-failure -j2 2>&1 | tee build/logs/host.log
+ctest --test-dir build/host --output-on-failure -j2 --timeout 60 2>&1 | tee build/logs/host.log
 [ "${PIPESTATUS[0]}" = 0 ] || status=1
 
 echo "== Windows tests and end-to-end scenarios under Wine"

@@ -2,6 +2,7 @@
 // once the controls exist and a handler per button; a result other than Stay ends the page.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "install/app/ui.h"
@@ -40,6 +41,13 @@ class Page {
     virtual PageResult OnCommand(int control, PageControls& controls) = 0;
     // The window's close button.
     virtual PageResult OnClose(PageControls& controls) = 0;
+    // The program's own window messages (WM_USER and above) that the page takes; every other
+    // message is left to the dialog manager (some of its own share that range).
+    virtual bool TakesMessage(unsigned /*message*/) const { return false; }
+    virtual PageResult OnMessage(unsigned /*message*/, std::uintptr_t /*wParam*/,
+                                 std::intptr_t /*lParam*/, PageControls& /*controls*/) {
+        return PageResult::Stay();
+    }
 };
 
 // The pages between the welcome page and the progress page: Cancel, Esc and the close button
@@ -65,6 +73,16 @@ class PageHost {
     virtual ~PageHost() = default;
     // Runs the page modally until a handler returns something other than Stay.
     virtual PageResult Run(Page& page) = 0;
+};
+
+// Dialogs that a page shows over itself and ends from its own handlers.
+class ChildDialogs {
+  public:
+    virtual ~ChildDialogs() = default;
+    // Runs `child` modally over `owner`'s window; returns the code given to End.
+    virtual int RunChild(Page& child, Page& owner) = 0;
+    // Ends a child that is running; nothing when it is not.
+    virtual void End(Page& child, int code) = 0;
 };
 
 // The wizard: runs one page at a time from `first` and moves by each page's result. Returns the

@@ -39,6 +39,14 @@ class PageControls {
     virtual void ListInit(int control, const std::vector<ListColumn>& columns, bool gridLines) = 0;
     virtual void ListClear(int control) = 0;
     virtual void ListAddRow(int control, const std::vector<std::string>& cells) = 0;
+    // Progress bars: range, position, step, and one step forward (past the top it starts
+    // again from the bottom, as the Windows control does).
+    virtual void ProgressSetRange(int control, int low, int high) = 0;
+    virtual void ProgressSetPos(int control, int position) = 0;
+    virtual void ProgressSetStep(int control, int step) = 0;
+    virtual void ProgressStepIt(int control) = 0;
+    // Hides the page's own window.
+    virtual void HidePage() = 0;
 };
 
 class Ui {

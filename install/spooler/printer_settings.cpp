@@ -28,8 +28,11 @@ bool PrinterSettings::MakeDefaultPrinter(const std::string& printerName, int pla
 }
 
 bool PrinterSettings::RenameModelPrinter(const std::string& newName) {
-    return UpdateQueue(std::string(kModelDriverName),
-                       [&newName](QueueSettings& s) { s.SetPrinterName(newName); });
+    return RenamePrinter(std::string(kModelDriverName), newName);
+}
+
+bool PrinterSettings::RenamePrinter(const std::string& from, const std::string& newName) {
+    return UpdateQueue(from, [&newName](QueueSettings& s) { s.SetPrinterName(newName); });
 }
 
 bool PrinterSettings::SetPrinterShare(const std::string& printerName,

@@ -25,6 +25,8 @@ class PrinterSettings {
     bool MakeDefaultPrinter(const std::string& printerName, int platformClass);
     // Renames the queue named like the model's driver.
     bool RenameModelPrinter(const std::string& newName);
+    // Renames the queue `from`.
+    bool RenamePrinter(const std::string& from, const std::string& newName);
     // Windows 9x: Setup9x.dll "SharePrinter"; every other class: share name and shared
     // attribute through the spooler.
     bool SetPrinterShare(const std::string& printerName, const std::string& shareName);

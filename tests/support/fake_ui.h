@@ -40,6 +40,7 @@ class FakeControls : public PageControls {
         bool enabled = true;
         bool checked = false;
         int limit = 0;
+        int low = 0, high = 100, position = 0, step = 10;  // progress bars
         std::vector<ListColumn> columns;
         bool gridLines = false;
         std::vector<std::vector<std::string>> rows;
@@ -59,7 +60,21 @@ class FakeControls : public PageControls {
         c(control).rows.push_back(cells);
     }
 
+    void ProgressSetRange(int control, int low, int high) override {
+        c(control).low = low;
+        c(control).high = high;
+    }
+    void ProgressSetPos(int control, int position) override { c(control).position = position; }
+    void ProgressSetStep(int control, int step) override { c(control).step = step; }
+    void ProgressStepIt(int control) override {
+        Control& bar = c(control);
+        bar.position += bar.step;
+        if (bar.position > bar.high) bar.position = bar.low + (bar.position - bar.high);
+    }
+    void HidePage() override { pageHidden = true; }
+
     Control& c(int control) { return controls[control]; }
+    bool pageHidden = false;
 
     std::map<int, Control> controls;
     int focus = 0;

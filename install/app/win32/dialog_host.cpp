@@ -72,6 +72,20 @@ class Win32Controls : public PageControls {
             SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
         }
     }
+    void ProgressSetRange(int control, int low, int high) override {
+        SendDlgItemMessageA(dialog_, control, PBM_SETRANGE32, static_cast<WPARAM>(low),
+                            static_cast<LPARAM>(high));
+    }
+    void ProgressSetPos(int control, int position) override {
+        SendDlgItemMessageA(dialog_, control, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    }
+    void ProgressSetStep(int control, int step) override {
+        SendDlgItemMessageA(dialog_, control, PBM_SETSTEP, static_cast<WPARAM>(step), 0);
+    }
+    void ProgressStepIt(int control) override {
+        SendDlgItemMessageA(dialog_, control, PBM_STEPIT, 0, 0);
+    }
+    void HidePage() override { ShowWindow(dialog_, SW_HIDE); }
     void ListClear(int control) override {
         SendDlgItemMessageA(dialog_, control, LVM_DELETEALLITEMS, 0, 0);
     }
@@ -95,6 +109,7 @@ class Win32Controls : public PageControls {
 };
 
 struct HostState {
+    Win32PageHost* host;
     Page* page;
     HICON largeIcon;
     HICON smallIcon;
@@ -127,6 +142,7 @@ INT_PTR CALLBACK PageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
             state = reinterpret_cast<HostState*>(lParam);
             SetWindowLongPtrA(dialog, DWLP_USER, lParam);
             state->controls = std::make_unique<Win32Controls>(dialog);
+            state->host->open[state->page] = dialog;
             SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(state->largeIcon));
             SendMessageA(dialog, WM_SETICON, ICON_SMALL,
                          reinterpret_cast<LPARAM>(state->smallIcon));
@@ -151,28 +167,56 @@ INT_PTR CALLBACK PageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
             return FALSE;
         case WM_QUERYDRAGICON:
             return state ? reinterpret_cast<INT_PTR>(state->largeIcon) : 0;
+        case WM_DESTROY:
+            if (state != nullptr) state->host->open.erase(state->page);
+            return FALSE;
         default:
+            // The program's own messages: progress stages, the queue-ready report.
+            if (state != nullptr && state->page->TakesMessage(message)) {
+                return Finish(dialog, *state,
+                              state->page->OnMessage(message, wParam, lParam, *state->controls));
+            }
             return FALSE;
     }
 }
 
 }  // namespace
 
-PageResult Win32PageHost::Run(Page& page) {
+INT_PTR Win32PageHost::RunDialog(Page& page, HWND parent, PageResult& result) {
     // Shared icons (LR_SHARED): owned by the system, never destroyed here.
-    HostState state{&page,
+    HostState state{this,
+                    &page,
                     static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(iconId_), IMAGE_ICON,
                                                   GetSystemMetrics(SM_CXICON),
                                                   GetSystemMetrics(SM_CYICON), LR_SHARED)),
                     static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(iconId_), IMAGE_ICON,
                                                   GetSystemMetrics(SM_CXSMICON),
                                                   GetSystemMetrics(SM_CYSMICON), LR_SHARED)),
-                    nullptr, PageResult::End(0)};
-    const INT_PTR ran = DialogBoxParamA(instance_, MAKEINTRESOURCEA(page.DialogId()), nullptr,
+                    nullptr,
+                    PageResult::End(0)};
+    const INT_PTR ran = DialogBoxParamA(instance_, MAKEINTRESOURCEA(page.DialogId()), parent,
                                         PageProc, reinterpret_cast<LPARAM>(&state));
+    result = state.result;
+    return ran;
+}
+
+PageResult Win32PageHost::Run(Page& page) {
+    PageResult result;
     // A template that cannot be shown ends the wizard rather than looping on it.
-    if (ran == -1) return PageResult::End(0);
-    return state.result;
+    if (RunDialog(page, nullptr, result) == -1) return PageResult::End(0);
+    return result;
+}
+
+int Win32PageHost::RunChild(Page& child, Page& owner) {
+    const auto it = open.find(&owner);
+    PageResult result;
+    const INT_PTR code = RunDialog(child, it != open.end() ? it->second : nullptr, result);
+    return code == -1 ? 0 : static_cast<int>(code);
+}
+
+void Win32PageHost::End(Page& child, int code) {
+    const auto it = open.find(&child);
+    if (it != open.end()) EndDialog(it->second, code);
 }
 
 }  // namespace tq

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <map>
+
 #include "install/app/page.h"
 
 namespace tq {
@@ -19,12 +21,19 @@ class Win32Ui : public Ui {
     HINSTANCE instance_;
 };
 
-class Win32PageHost : public PageHost {
+class Win32PageHost : public PageHost, public ChildDialogs {
   public:
     Win32PageHost(HINSTANCE instance, int iconId) : instance_(instance), iconId_(iconId) {}
     PageResult Run(Page& page) override;
+    int RunChild(Page& child, Page& owner) override;
+    void End(Page& child, int code) override;
+
+    // Pages whose dialogs are up, with their windows (set while each runs).
+    std::map<const Page*, HWND> open;
 
   private:
+    INT_PTR RunDialog(Page& page, HWND parent, PageResult& result);
+
     HINSTANCE instance_;
     int iconId_;
 };

@@ -3,6 +3,9 @@
 #include <commctrl.h>
 
 #include "install/app/connection_type_page.h"
+#include "install/app/install_steps.h"
+#include "install/app/progress_page.h"
+#include "install/app/win32/threads_win32.h"
 #include "install/app/printer_name_page.h"
 #include "install/app/sharing_page.h"
 #include "install/app/startup.h"
@@ -15,7 +18,12 @@
 #include "install/spooler/printer_settings.h"
 #include "install/system/platform_class.h"
 #include "platform/system_info.h"
+#include "platform/win32/file_system_win32.h"
+#include "platform/win32/processes_win32.h"
+#include "platform/win32/registry_win32.h"
 #include "platform/win32/setup_libraries_win32.h"
+#include "platform/win32/shell_links_win32.h"
+#include "platform/win32/system_paths_win32.h"
 #include "platform/win32/spooler_win32.h"
 
 namespace {
@@ -23,8 +31,12 @@ namespace {
 class InstallerPages : public tq::PageFactory {
   public:
     InstallerPages(tq::WizardSettings& settings, tq::Spooler& spooler,
-                   tq::PrinterSettings& printers, tq::Ui& ui)
-        : settings_(settings), spooler_(spooler), printers_(printers), ui_(ui) {}
+                   tq::PrinterSettings& printers, tq::Ui& ui, tq::ProgressServices& progress)
+        : settings_(settings),
+          spooler_(spooler),
+          printers_(printers),
+          ui_(ui),
+          progress_(progress) {}
 
     std::unique_ptr<tq::Page> Create(tq::PageId id) override {
         switch (id) {
@@ -38,8 +50,10 @@ class InstallerPages : public tq::PageFactory {
             case tq::PageId::ConnectionType:
                 return std::make_unique<tq::ConnectionTypePage>(
                     settings_, ui_, tq::GetPlatformClass(tq::RealSystemInfo()));
+            case tq::PageId::Progress:
+                return std::make_unique<tq::ProgressPage>(progress_);
             default:
-                return nullptr;  // progress, TCP/IP port and shared printer pages: not yet
+                return nullptr;  // TCP/IP port and shared printer pages: not yet
         }
     }
 
@@ -48,6 +62,88 @@ class InstallerPages : public tq::PageFactory {
     tq::Spooler& spooler_;
     tq::PrinterSettings& printers_;
     tq::Ui& ui_;
+    tq::ProgressServices& progress_;
+};
+
+// Everything a run shares lives until the process ends: the installation thread and the queue
+// watcher may still run when the wizard returns, and the process then ends them with it.
+struct Installer {
+    explicit Installer(HINSTANCE instance)
+        : instance(instance), ui(instance), host(instance, IDI_PROGRAM) {}
+
+    HINSTANCE instance;
+    tq::WizardSettings settings;
+    tq::Win32Ui ui;
+    tq::Win32PageHost host;
+    tq::Win32Spooler spooler;
+    tq::Win32SetupLibraries libraries;
+    tq::Win32SystemPaths paths;
+    tq::Win32FileSystem files;
+    tq::Win32Processes processes;
+    tq::Win32Registry registry;
+    tq::Win32ShellLinks links;
+    tq::PrinterSettings printers{spooler, libraries, tq::RealSystemInfo()};
+    tq::ProgressEvents events;
+    tq::Win32InstallSignals signals{events};
+    std::atomic<int> pnpSucceeded{0};
+    std::unique_ptr<tq::Win32ProgressWindow> progressWindow;
+    tq::EngineSteps steps{
+        settings,
+        tq::CopyServices{paths, files, processes, libraries},
+        tq::RegistrationServices{spooler, printers, libraries, paths, tq::RealSystemInfo()},
+        registry,
+        paths,
+        links,
+        nullptr};
+
+    HWND WindowOf(tq::Page& page) {
+        const auto it = host.open.find(&page);
+        return it != host.open.end() ? it->second : nullptr;
+    }
+
+    void StartInstallation(tq::Page& page) {
+        progressWindow =
+            std::make_unique<tq::Win32ProgressWindow>(WindowOf(page), events, instance);
+        auto job = std::make_shared<tq::InstallJob>();
+        job->progress = progressWindow.get();
+        job->platformClass = tq::GetPlatformClass(tq::RealSystemInfo());
+        job->processorClass = tq::GetProcessorClass(tq::RealSystemInfo());
+        const int connectionType = settings.connectionType;
+        tq::StartThread([this, job, connectionType] {
+            tq::RunInstallation(*job, connectionType, steps, signals, pnpSucceeded);
+        });
+    }
+
+    void StartWatcher(tq::Page& prompt) {
+        HWND window = WindowOf(prompt);
+        tq::StartThread([this, window] {
+            tq::QueueWatcher watcher{
+                spooler,
+                printers,
+                tq::RealSystemInfo(),
+                settings,
+                pnpSucceeded,
+                signals,
+                [window] { PostMessageA(window, tq::kQueueReadyMessage, 0, 0); },
+                [] { Sleep(10); }};
+            watcher.Run();
+        });
+    }
+
+    tq::ProgressServices progress{
+        settings,
+        ui,
+        signals,
+        pnpSucceeded,
+        host,
+        registry,
+        paths,
+        tq::RealSystemInfo(),
+        processes,
+        [this](tq::Page& page) { StartInstallation(page); },
+        [this](tq::Page& prompt) { StartWatcher(prompt); },
+        [](const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; },
+        [] { return std::string(tq::currentFileName); }};
 };
 
 }  // namespace
@@ -60,16 +156,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                                         ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    static tq::WizardSettings settings;
-    tq::Win32Ui ui(instance);
-    tq::Win32Spooler spooler;
-    tq::Win32SetupLibraries libraries;
-    tq::PrinterSettings printers(spooler, libraries, tq::RealSystemInfo());
-    InstallerPages pages(settings, spooler, printers, ui);
-    tq::Win32PageHost host(instance, IDI_PROGRAM);
-
-    tq::StartupServices services{ui, pages, host,
+    // Never destroyed: threads of the run may still use it when the process ends.
+    auto* installer = new Installer(instance);
+    InstallerPages pages(installer->settings, installer->spooler, installer->printers,
+                         installer->ui, installer->progress);
+    tq::StartupServices services{installer->ui, pages, installer->host,
                                  [] { return tq::InstanceMutexExists(tq::kInstanceMutexName); },
                                  [] { return false; }};
-    return tq::RunInstaller(services);
+    // At once, whatever the installation thread is doing.
+    ExitProcess(static_cast<UINT>(tq::RunInstaller(services)));
 }

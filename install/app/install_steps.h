@@ -1,0 +1,45 @@
+// The engine steps of an installation wired to their services: what the installation thread
+// calls through InstallationSteps.
+#pragma once
+
+#include <atomic>
+#include <functional>
+
+#include "install/app/installation.h"
+#include "install/engine/copying.h"
+#include "install/engine/registration.h"
+#include "platform/registry.h"
+#include "platform/shell_links.h"
+
+namespace tq {
+
+struct EngineSteps : InstallationSteps {
+    EngineSteps(const WizardSettings& settings, CopyServices copy,
+                RegistrationServices registration, Registry& registry, SystemPaths& paths,
+                ShellLinks& links, std::function<int(InstallJob&)> plugAndPlay)
+        : settings(settings),
+          copy(copy),
+          registration(registration),
+          registry(registry),
+          paths(paths),
+          links(links),
+          plugAndPlay(std::move(plugAndPlay)) {}
+
+    int StageDriverFiles(InstallJob& job) override;
+    int PlaceDriverFiles(InstallJob& job) override;
+    int RegisterDriverAndPrinter(InstallJob& job) override;
+    int InstallPlugAndPlayDriver(InstallJob& job) override;
+    int CreateProgramShortcuts(InstallJob& job) override;
+    int RegisterUninstallEntry() override;
+
+    const WizardSettings& settings;
+    CopyServices copy;
+    RegistrationServices registration;
+    Registry& registry;
+    SystemPaths& paths;
+    ShellLinks& links;
+    // The plug-and-play path; none: the step fails.
+    std::function<int(InstallJob&)> plugAndPlay;
+};
+
+}  // namespace tq

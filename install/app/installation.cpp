@@ -1,0 +1,107 @@
+#include "install/app/installation.h"
+
+#include <algorithm>
+
+#include "install/model.h"
+#include "install/spooler/spooler_queries.h"
+#include "install/system/platform_class.h"
+#include "platform/text.h"
+
+namespace tq {
+
+namespace {
+
+void Post(InstallJob& job, int stage, long argument) {
+    if (job.progress) job.progress->Post(stage, argument);
+}
+
+// Ends the thread's work with the failure stage.
+int Fail(InstallJob& job, long argument) {
+    Post(job, StageFailed, argument);
+    return 0;
+}
+
+// The names of the model's queues, in the spooler's order.
+std::vector<std::string> ModelQueues(Spooler& spooler) {
+    const int count = ListDriverPrinters(spooler, kModelDriverName, nullptr, 0);
+    if (count <= 0) return {};
+    std::vector<PrinterEntry> entries(static_cast<std::size_t>(count), PrinterEntry{});
+    const int listed =
+        ListDriverPrinters(spooler, kModelDriverName, entries.data(), entries.size());
+    std::vector<std::string> names;
+    for (int i = 0; i < std::min(listed, count); ++i) {
+        names.emplace_back(FieldText(entries[static_cast<std::size_t>(i)].name));
+    }
+    return names;
+}
+
+}  // namespace
+
+int RunInstallation(InstallJob& job, int connectionType, InstallationSteps& steps,
+                    InstallSignals& signals, std::atomic<int>& pnpSucceeded) {
+    Post(job, StageStart, StepCount(job.platformClass));
+    Post(job, StageCopy, 0);
+    if (!steps.StageDriverFiles(job)) return Fail(job, 0);
+    if (!steps.PlaceDriverFiles(job)) return Fail(job, 0);
+    Post(job, StageInstall, 0);
+    if (connectionType != Usb) {
+        if (!steps.RegisterDriverAndPrinter(job)) return Fail(job, 0);
+    } else {
+        // Windows 9x: the system's own hardware wizard installs the printer when it is plugged in.
+        if (job.platformClass != Platform9x && !steps.InstallPlugAndPlayDriver(job)) {
+            return Fail(job, 0);
+        }
+        Post(job, StagePnpWait, 0);
+        signals.WaitForPnp();
+        if (pnpSucceeded.load() == 0) return Fail(job, 1);
+        Post(job, StagePnpWait, 1);
+    }
+    Post(job, StageShortcuts, 0);
+    if (!steps.CreateProgramShortcuts(job)) return Fail(job, 0);
+    if (!steps.RegisterUninstallEntry()) return Fail(job, 0);
+    Post(job, StageDone, 0);
+    return 1;
+}
+
+bool QueueWatcher::Run() {
+    const std::vector<std::string> before = ModelQueues(spooler);
+    std::vector<std::string> now;
+    for (;;) {
+        now = ModelQueues(spooler);
+        if ((!now.empty() && now.size() > before.size()) || pnpSucceeded.load() != 0) break;
+        sleep10ms();
+    }
+
+    // The queue plug-and-play just made is the first of the model's queues that was not there
+    // before; when a queue of the model's name already existed, the new one bears another name,
+    // and it is the one the user is installing.
+    std::string created(kModelDriverName);
+    for (const auto& name : now) {
+        const bool old = std::any_of(before.begin(), before.end(),
+                                     [&](const std::string& b) { return MbsEqualNoCase(b, name); });
+        if (!old) {
+            created = name;
+            break;
+        }
+    }
+
+    const std::string printerName(FieldText(settings.printerName));
+    bool ok = true;
+    if (settings.renameRequired) ok = printers.RenamePrinter(created, printerName);
+    if (ok && settings.setAsDefault) {
+        ok = printers.MakeDefaultPrinter(printerName, GetPlatformClass(system));
+    }
+    if (ok && settings.shareEnabled) {
+        ok = printers.SetPrinterShare(printerName, std::string(FieldText(settings.shareName)));
+    }
+    if (ok) {
+        postQueueReady();
+        pnpSucceeded.store(1);
+    } else {
+        pnpSucceeded.store(0);
+    }
+    signals.SignalPnp();
+    return ok;
+}
+
+}  // namespace tq

@@ -1,0 +1,199 @@
+#include "install/app/progress_page.h"
+
+#include <string>
+
+#include "install/engine/folders.h"
+#include "install/res/resource.h"
+#include "install/system/platform_class.h"
+#include "platform/text.h"
+
+namespace tq {
+
+namespace {
+constexpr int kShowCommand = 5;  // SW_SHOW
+constexpr int kPromptQueueReady = 1;
+constexpr int kPromptFailed = 2;
+}  // namespace
+
+ProgressPage::ProgressPage(ProgressServices& services) : s_(services) {}
+ProgressPage::~ProgressPage() = default;
+
+int ProgressPage::DialogId() const {
+    return IDD_PROGRESS;
+}
+
+void ProgressPage::Open(PageControls& controls) {
+    s_.pnpSucceeded.store(0);
+    controls.SetText(IDC_PROGRESS_REGISTER, s_.ui.LoadText(IDS_REGISTER_PREFIX) +
+                                                std::string(FieldText(s_.settings.printerName)));
+    controls.Show(IDC_PROGRESS_REGISTER, false);
+    finished_ = false;
+    // The point of no return: the installation starts as the page opens.
+    s_.startInstallation(*this);
+}
+
+bool ProgressPage::TakesMessage(unsigned message) const {
+    return message == kProgressMessage;
+}
+
+PageResult ProgressPage::OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                                   PageControls& controls) {
+    if (message != kProgressMessage) return PageResult::Stay();
+    if (!prompt_) prompt_ = std::make_unique<UsbPrompt>(s_);
+    const auto stage = static_cast<int>(wParam);
+    const bool first = lParam == 0;
+    switch (stage) {
+        case StageStart: {
+            controls.ProgressSetRange(IDC_PROGRESS_BAR, 0, 100);
+            controls.ProgressSetPos(IDC_PROGRESS_BAR, 0);
+            // An unknown platform has no steps: the bar then does not move.
+            const auto steps = static_cast<int>(lParam);
+            controls.ProgressSetStep(IDC_PROGRESS_BAR, steps > 0 ? 100 / steps : 0);
+            controls.SetText(IDC_PROGRESS_STATUS, s_.ui.LoadText(IDS_STATUS_START));
+            break;
+        }
+        case StageCopy:
+            if (first) {
+                controls.SetText(IDC_PROGRESS_STATUS, s_.ui.LoadText(IDS_STATUS_COPY));
+            } else {
+                controls.SetText(IDC_PROGRESS_FILE, s_.currentFileName());
+                controls.ProgressStepIt(IDC_PROGRESS_BAR);
+            }
+            break;
+        case StageInstall:
+        case StageShortcuts:
+            if (first) {
+                controls.SetText(IDC_PROGRESS_STATUS,
+                                 s_.ui.LoadText(stage == StageInstall ? IDS_STATUS_INSTALL
+                                                                      : IDS_STATUS_SHORTCUTS));
+                controls.SetText(IDC_PROGRESS_FILE, "");
+            } else {
+                controls.ProgressStepIt(IDC_PROGRESS_BAR);
+            }
+            break;
+        case StageDone:
+            ShowCompleted(controls);
+            break;
+        case StagePnpWait:
+            if (first) {
+                StartPlugAndPlayWait();  // returns when the prompt has ended
+            } else {
+                if (GetPlatformClass(s_.system) == Platform9x) {
+                    RedirectSetupSource(s_.registry, s_.paths, savedSetupSource_, 0);
+                }
+                s_.dialogs.End(*prompt_, kPromptQueueReady);
+                ShowCompleted(controls);
+            }
+            break;
+        case StageFailed:
+            if (!first) s_.dialogs.End(*prompt_, kPromptFailed);
+            ShowFailed(controls);
+            break;
+        default:
+            break;
+    }
+    return PageResult::Stay();
+}
+
+void ProgressPage::StartPlugAndPlayWait() {
+    // Windows 9x: the hardware wizard must see the printer as new and find its files in the
+    // system folder.
+    if (GetPlatformClass(s_.system) == Platform9x) {
+        RedirectSetupSource(s_.registry, s_.paths, savedSetupSource_, 1);
+        DeleteUsbEnumKeys(s_.registry);
+        DeleteInfDatabase(s_.paths, s_.deleteFile);
+    }
+    s_.dialogs.RunChild(*prompt_, *this);
+}
+
+void ProgressPage::ShowCompleted(PageControls& controls) {
+    controls.SetText(IDC_PROGRESS_STATUS, s_.ui.LoadText(IDS_STATUS_FINISHED));
+    controls.ProgressSetPos(IDC_PROGRESS_BAR, 100);
+    s_.pnpSucceeded.store(1);
+    controls.SetText(IDC_PROGRESS_HEADING, s_.ui.LoadText(IDS_DONE_HEADING) +
+                                               std::string(FieldText(s_.settings.printerName)));
+    controls.SetText(IDC_PROGRESS_STATUS, s_.ui.LoadText(IDS_DONE_STATUS));
+    controls.Show(IDC_PROGRESS_FILE, false);
+    controls.Show(IDC_PROGRESS_BAR, false);
+    controls.Show(IDC_PROGRESS_REGISTER, false);
+    controls.SetCheck(IDC_PROGRESS_REGISTER, true);
+    controls.SetText(kIdCancel, s_.ui.LoadText(IDS_BUTTON_CLOSE));
+    finished_ = true;
+}
+
+void ProgressPage::ShowFailed(PageControls& controls) {
+    s_.pnpSucceeded.store(0);
+    controls.SetText(IDC_PROGRESS_HEADING, s_.ui.LoadText(IDS_FAILED_HEADING));
+    controls.Show(IDC_PROGRESS_STATUS, false);
+    controls.Show(IDC_PROGRESS_FILE, false);
+    controls.Show(IDC_PROGRESS_BAR, false);
+    controls.Show(IDC_PROGRESS_REGISTER, false);
+    controls.SetCheck(IDC_PROGRESS_REGISTER, false);
+    controls.SetText(kIdCancel, s_.ui.LoadText(IDS_BUTTON_CLOSE));
+    finished_ = true;
+}
+
+PageResult ProgressPage::OnCommand(int control, PageControls& controls) {
+    return control == kIdCancel ? CancelOrClose(controls) : PageResult::Stay();
+}
+
+PageResult ProgressPage::OnClose(PageControls& controls) {
+    return CancelOrClose(controls);
+}
+
+PageResult ProgressPage::CancelOrClose(PageControls& controls) {
+    if (!finished_) {
+        // Hold the engine at its next pause point while the question is open.
+        s_.signals.RequestPause();
+        const PageResult answer = AskCancelInstall(s_.ui);
+        if (answer.kind == PageResult::Kind::Stay) s_.signals.Resume();
+        return answer;
+    }
+    const std::string printerName(FieldText(s_.settings.printerName));
+    DeleteUninstallerRunValue(s_.registry, printerName);
+    if (!controls.IsChecked(IDC_PROGRESS_REGISTER)) return PageResult::End(0);
+    controls.HidePage();
+    const std::string windows = s_.paths.WindowsDirectory();
+    if (windows.size() >= 3) {
+        // Quoted: under Program Files an unquoted path would let Windows try C:\Program.exe.
+        const std::string program = ProgramFolderOf(windows, printerName) + "\\Reg\\KestraReg.exe";
+        s_.processes.StartProgram("\"" + program + "\"", kShowCommand);
+    }
+    return PageResult::End(1);
+}
+
+int UsbPrompt::DialogId() const {
+    return IDD_USB_PROMPT;
+}
+
+void UsbPrompt::Open(PageControls& controls) {
+    controls.Enable(kIdOk, false);
+    s_.startWatcher(*this);
+}
+
+PageResult UsbPrompt::OnMessage(unsigned message, std::uintptr_t, std::intptr_t,
+                                PageControls& controls) {
+    if (message == kQueueReadyMessage) controls.Enable(kIdOk, true);
+    return PageResult::Stay();
+}
+
+void UsbPrompt::GiveUp() {
+    s_.pnpSucceeded.store(0);
+    s_.signals.SignalPnp();
+}
+
+PageResult UsbPrompt::OnCommand(int control, PageControls& controls) {
+    if (control == kIdOk) {
+        GiveUp();  // the page ends the prompt when the thread reports
+    } else if (control == kIdCancel) {
+        return OnClose(controls);
+    }
+    return PageResult::Stay();
+}
+
+PageResult UsbPrompt::OnClose(PageControls&) {
+    if (AskCancelInstall(s_.ui).kind == PageResult::Kind::End) GiveUp();
+    return PageResult::Stay();
+}
+
+}  // namespace tq

@@ -1,0 +1,91 @@
+// The progress page: opening it starts the installation at once. It shows each stage the
+// installation thread posts, turns Cancel into a pause-and-ask while the work runs, shows the
+// USB prompt during the plug-and-play wait, and ends with success or failure and a Close button.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include "install/app/installation.h"
+#include "install/app/page.h"
+#include "install/app/wizard_settings.h"
+#include "install/system/registry_records.h"
+#include "platform/processes.h"
+#include "platform/registry.h"
+#include "platform/system_info.h"
+#include "platform/system_paths.h"
+
+namespace tq {
+
+class UsbPrompt;
+
+struct ProgressServices {
+    const WizardSettings& settings;
+    Ui& ui;
+    InstallSignals& signals;
+    std::atomic<int>& pnpSucceeded;
+    ChildDialogs& dialogs;
+    Registry& registry;
+    SystemPaths& paths;
+    SystemInfo& system;
+    Processes& processes;
+    // Starts the installation thread for this page (it posts to the page's window).
+    std::function<void(Page& page)> startInstallation;
+    // Starts the queue watcher for the USB prompt (it posts to the prompt's window).
+    std::function<void(Page& prompt)> startWatcher;
+    // Deletes a file (the Windows 9x driver database).
+    DeleteFileFunction deleteFile;
+    // currentFileName: the file the engine copied last.
+    std::function<std::string()> currentFileName;
+};
+
+class ProgressPage : public Page {
+  public:
+    explicit ProgressPage(ProgressServices& services);
+    ~ProgressPage() override;
+
+    int DialogId() const override;
+    void Open(PageControls& controls) override;
+    PageResult OnCommand(int control, PageControls& controls) override;
+    PageResult OnClose(PageControls& controls) override;
+    bool TakesMessage(unsigned message) const override;
+    PageResult OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                         PageControls& controls) override;
+
+    bool finished() const { return finished_; }
+
+  private:
+    PageResult CancelOrClose(PageControls& controls);
+    void ShowCompleted(PageControls& controls);
+    void ShowFailed(PageControls& controls);
+    void StartPlugAndPlayWait();
+
+    ProgressServices& s_;
+    bool finished_ = false;
+    // Made when the first progress message arrives; shown at most once per run.
+    std::unique_ptr<UsbPrompt> prompt_;
+    SetupSourceSaved savedSetupSource_{};
+};
+
+// The USB prompt: asks the user to connect and switch on the printer while the installation
+// waits for plug-and-play; starts the queue watcher when it opens.
+class UsbPrompt : public Page {
+  public:
+    explicit UsbPrompt(ProgressServices& services) : s_(services) {}
+
+    int DialogId() const override;
+    void Open(PageControls& controls) override;
+    PageResult OnCommand(int control, PageControls& controls) override;
+    PageResult OnClose(PageControls& controls) override;
+    bool TakesMessage(unsigned message) const override { return message == kQueueReadyMessage; }
+    PageResult OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                         PageControls& controls) override;
+
+  private:
+    void GiveUp();
+
+    ProgressServices& s_;
+};
+
+}  // namespace tq

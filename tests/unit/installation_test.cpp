@@ -1,0 +1,229 @@
+#include "install/app/installation.h"
+
+#include <gtest/gtest.h>
+
+#include "install/system/platform_class.h"
+#include "tests/support/fake_progress.h"
+#include "tests/support/fake_setup_libraries.h"
+#include "tests/support/fake_spooler.h"
+
+namespace tq {
+namespace {
+
+using test::FakeSetupLibraries;
+using test::FakeSpooler;
+using test::RecordingProgress;
+
+// Engine steps that answer from a script and log their calls.
+struct ScriptedSteps : InstallationSteps {
+    std::vector<std::string> calls;
+    std::string failing;  // the step that returns 0
+    int Step(const char* name) {
+        calls.push_back(name);
+        return failing == name ? 0 : 1;
+    }
+    int StageDriverFiles(InstallJob&) override { return Step("stage"); }
+    int PlaceDriverFiles(InstallJob&) override { return Step("place"); }
+    int RegisterDriverAndPrinter(InstallJob&) override { return Step("register"); }
+    int InstallPlugAndPlayDriver(InstallJob&) override { return Step("pnp"); }
+    int CreateProgramShortcuts(InstallJob&) override { return Step("shortcuts"); }
+    int RegisterUninstallEntry() override { return Step("uninstall"); }
+};
+
+struct Signals : InstallSignals {
+    int pauses = 0, resumes = 0, pnpSignals = 0, waits = 0;
+    std::function<void()> onWait;
+    void RequestPause() override { ++pauses; }
+    void Resume() override { ++resumes; }
+    void SignalPnp() override { ++pnpSignals; }
+    void WaitForPnp() override {
+        ++waits;
+        if (onWait) onWait();
+    }
+};
+
+using Posts = std::vector<std::pair<int, long>>;
+
+Posts PostsOf(const RecordingProgress& progress) {
+    Posts posts;
+    for (const auto& e : progress.events) {
+        if (e.kind == RecordingProgress::Event::Post) posts.emplace_back(e.stage, e.argument);
+    }
+    return posts;
+}
+
+struct ThreadFixture : ::testing::Test {
+    RecordingProgress progress;
+    InstallJob job;
+    ScriptedSteps steps;
+    Signals signals;
+    std::atomic<int> pnpSucceeded{0};
+    void SetUp() override {
+        job.progress = &progress;
+        job.platformClass = PlatformXp;
+        job.processorClass = Processor32;
+    }
+};
+
+TEST_F(ThreadFixture, AParallelInstallationRunsTheStepsInOrderAndPostsEachStage) {
+    EXPECT_EQ(RunInstallation(job, Parallel, steps, signals, pnpSucceeded), 1);
+    EXPECT_EQ(steps.calls,
+              (std::vector<std::string>{"stage", "place", "register", "shortcuts", "uninstall"}));
+    EXPECT_EQ(PostsOf(progress), (Posts{{StageStart, 48},
+                                        {StageCopy, 0},
+                                        {StageInstall, 0},
+                                        {StageShortcuts, 0},
+                                        {StageDone, 0}}));
+    EXPECT_EQ(signals.waits, 0);
+}
+
+TEST_F(ThreadFixture, EachFailingStepEndsTheRunWithTheFailureStage) {
+    for (const char* failing : {"stage", "place", "register", "shortcuts", "uninstall"}) {
+        SCOPED_TRACE(failing);
+        RecordingProgress p;
+        job.progress = &p;
+        steps.calls.clear();
+        steps.failing = failing;
+        EXPECT_EQ(RunInstallation(job, Network, steps, signals, pnpSucceeded), 0);
+        EXPECT_EQ(steps.calls.back(), failing);
+        EXPECT_EQ(PostsOf(p).back(), (std::pair<int, long>{StageFailed, 0}));
+    }
+}
+
+TEST_F(ThreadFixture, AUsbInstallationWaitsForThePlugAndPlayOutcome) {
+    signals.onWait = [this] { pnpSucceeded = 1; };
+    EXPECT_EQ(RunInstallation(job, Usb, steps, signals, pnpSucceeded), 1);
+    EXPECT_EQ(steps.calls,
+              (std::vector<std::string>{"stage", "place", "pnp", "shortcuts", "uninstall"}));
+    EXPECT_EQ(PostsOf(progress), (Posts{{StageStart, 48},
+                                        {StageCopy, 0},
+                                        {StageInstall, 0},
+                                        {StagePnpWait, 0},
+                                        {StagePnpWait, 1},
+                                        {StageShortcuts, 0},
+                                        {StageDone, 0}}));
+    EXPECT_EQ(signals.waits, 1);
+}
+
+TEST_F(ThreadFixture, AWaitWithoutAQueueFailsWithTheWaitFailure) {
+    EXPECT_EQ(RunInstallation(job, Usb, steps, signals, pnpSucceeded), 0);
+    EXPECT_EQ(PostsOf(progress).back(), (std::pair<int, long>{StageFailed, 1}));
+    EXPECT_EQ(steps.calls, (std::vector<std::string>{"stage", "place", "pnp"}));
+}
+
+TEST_F(ThreadFixture, Windows9xSkipsThePlugAndPlayCallAndAFailedCallEndsTheRun) {
+    job.platformClass = Platform9x;
+    signals.onWait = [this] { pnpSucceeded = 1; };
+    EXPECT_EQ(RunInstallation(job, Usb, steps, signals, pnpSucceeded), 1);
+    EXPECT_EQ(PostsOf(progress).front(), (std::pair<int, long>{StageStart, 37}));
+    EXPECT_EQ(std::count(steps.calls.begin(), steps.calls.end(), "pnp"), 0);
+
+    job.platformClass = PlatformVista;
+    steps.calls.clear();
+    steps.failing = "pnp";
+    RecordingProgress p;
+    job.progress = &p;
+    EXPECT_EQ(RunInstallation(job, Usb, steps, signals, pnpSucceeded), 0);
+    EXPECT_EQ(PostsOf(p).back(), (std::pair<int, long>{StageFailed, 0}));
+}
+
+class FixedSystem : public SystemInfo {
+  public:
+    OsVersion Version() override { return {2, 6, 1}; }
+    bool NativeArchitecture(std::uint16_t& a) override {
+        a = 0;
+        return true;
+    }
+};
+
+struct WatcherFixture : ::testing::Test {
+    FakeSpooler spooler;
+    FakeSetupLibraries libraries;
+    FixedSystem system;
+    PrinterSettings printers{spooler, libraries, system};
+    WizardSettings settings;
+    std::atomic<int> pnpSucceeded{0};
+    Signals signals;
+    int readyPosts = 0;
+    int flagWhenReady = -1;
+    int sleeps = 0;
+    std::function<void()> onSleep;
+    QueueWatcher watcher{spooler,
+                         printers,
+                         system,
+                         settings,
+                         pnpSucceeded,
+                         signals,
+                         [this] {
+                             ++readyPosts;
+                             flagWhenReady = pnpSucceeded.load();
+                         },
+                         [this] {
+                             ++sleeps;
+                             if (onSleep) onSleep();
+                         }};
+    void SetUp() override {
+        spooler.AddDriver("Kestra TQ8240 Series");
+        settings.SetPrinterName("Kestra TQ8240 Series");
+        settings.setAsDefault = 0;
+    }
+    // Plug-and-play makes the queue after a few polls.
+    void PlugInAfter(int polls, const std::string& name) {
+        onSleep = [this, polls, name] {
+            if (sleeps == polls) spooler.AddQueue(name, "USB001", "Kestra TQ8240 Series");
+        };
+    }
+};
+
+TEST_F(WatcherFixture, PollsUntilANewQueueAppearsThenConfiguresItAndReports) {
+    settings.SetPrinterName("Office USB");
+    settings.renameRequired = 1;
+    settings.setAsDefault = 1;
+    settings.shareEnabled = 1;
+    settings.SetShareName("KestraTQ");
+    PlugInAfter(3, "Kestra TQ8240 Series");
+    EXPECT_TRUE(watcher.Run());
+    EXPECT_EQ(sleeps, 3);
+    ASSERT_EQ(spooler.queues.size(), 1u);
+    EXPECT_EQ(spooler.queues[0].name, SpoolerText("Office USB"));
+    EXPECT_EQ(spooler.queues[0].shareName, SpoolerText("KestraTQ"));
+    EXPECT_EQ(libraries.calls, std::vector<std::string>{"SetDefault(Office USB)"});
+    EXPECT_EQ(readyPosts, 1);
+    EXPECT_EQ(flagWhenReady, 0) << "the prompt hears first, then the flag is set";
+    EXPECT_EQ(pnpSucceeded.load(), 1);
+    EXPECT_EQ(signals.pnpSignals, 1);
+}
+
+TEST_F(WatcherFixture, AnEarlierQueueOfTheModelNameIsLeftAloneAndTheNewOneConfigured) {
+    spooler.AddQueue("Kestra TQ8240 Series", "USB001", "Kestra TQ8240 Series");
+    settings.SetPrinterName("Second Kestra");
+    settings.renameRequired = 1;
+    PlugInAfter(1, "Kestra TQ8240 Series (Copy 1)");
+    EXPECT_TRUE(watcher.Run());
+    EXPECT_EQ(spooler.queues[0].name, SpoolerText("Kestra TQ8240 Series"));
+    EXPECT_EQ(spooler.queues[1].name, SpoolerText("Second Kestra"));
+}
+
+TEST_F(WatcherFixture, ASucceededDriverUpdateEndsThePollAtOnce) {
+    pnpSucceeded = 1;
+    spooler.AddQueue("Kestra TQ8240 Series", "USB001", "Kestra TQ8240 Series");
+    EXPECT_TRUE(watcher.Run());
+    EXPECT_EQ(sleeps, 0);
+    EXPECT_EQ(readyPosts, 1);
+}
+
+TEST_F(WatcherFixture, TheFirstFailingStepStopsAndReportsFailure) {
+    settings.setAsDefault = 1;
+    settings.shareEnabled = 1;
+    settings.SetShareName("KestraTQ");
+    libraries.setDefaultResult = 0;
+    PlugInAfter(1, "Kestra TQ8240 Series");
+    EXPECT_FALSE(watcher.Run());
+    EXPECT_EQ(spooler.queues[0].shareName, std::nullopt) << "share not tried after the default";
+    EXPECT_EQ(readyPosts, 0);
+    EXPECT_EQ(pnpSucceeded.load(), 0);
+    EXPECT_EQ(signals.pnpSignals, 1);
+}
+
+}  // namespace
+}  // namespace tq

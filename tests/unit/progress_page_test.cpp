@@ -1,0 +1,262 @@
+#include "install/app/progress_page.h"
+
+#include <gtest/gtest.h>
+
+#include "install/res/resource.h"
+#include "install/system/platform_class.h"
+#include "tests/support/fake_registry.h"
+#include "tests/support/fake_ui.h"
+
+namespace tq {
+namespace {
+
+using test::FakeControls;
+using test::FakeRegistry;
+using test::FakeUi;
+using test::TextOf;
+
+struct Signals : InstallSignals {
+    std::vector<std::string> log;
+    void RequestPause() override { log.push_back("pause"); }
+    void Resume() override { log.push_back("resume"); }
+    void SignalPnp() override { log.push_back("pnp"); }
+    void WaitForPnp() override {}
+};
+
+// Child dialogs that run at once: the test then delivers what would arrive during the run.
+struct Dialogs : ChildDialogs {
+    std::vector<std::string> log;
+    std::function<void(Page& child)> whileRunning;
+    int RunChild(Page& child, Page&) override {
+        log.push_back("run");
+        FakeControls controls;
+        child.Open(controls);
+        childControls = &controls;
+        if (whileRunning) whileRunning(child);
+        childControls = nullptr;
+        return 0;
+    }
+    void End(Page&, int code) override { log.push_back("end " + std::to_string(code)); }
+    FakeControls* childControls = nullptr;
+};
+
+struct Paths : SystemPaths {
+    std::string ModuleFileName() override { return "D:\\TQ82Ins.exe"; }
+    std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
+    std::string SystemDirectory() override { return "C:\\WINDOWS\\system32"; }
+    std::string PrinterDriverDirectory() override { return "C:\\WINDOWS\\system32\\spool"; }
+};
+
+struct System : SystemInfo {
+    OsVersion version{2, 5, 1};
+    OsVersion Version() override { return version; }
+    bool NativeArchitecture(std::uint16_t& a) override {
+        a = 0;
+        return true;
+    }
+};
+
+struct Processes_ : Processes {
+    std::vector<std::string> started;
+    bool StartProgram(const std::string& commandLine, int show) override {
+        started.push_back(commandLine + " /" + std::to_string(show));
+        return true;
+    }
+    void Sleep(unsigned) override {}
+};
+
+struct ProgressFixture : ::testing::Test {
+    WizardSettings settings;
+    FakeUi ui;
+    Signals signals;
+    std::atomic<int> pnpSucceeded{7};
+    Dialogs dialogs;
+    FakeRegistry registry;
+    Paths paths;
+    System system;
+    Processes_ processes;
+    int installationsStarted = 0;
+    int watchersStarted = 0;
+    std::vector<std::string> deleted;
+    ProgressServices services{settings,
+                              ui,
+                              signals,
+                              pnpSucceeded,
+                              dialogs,
+                              registry,
+                              paths,
+                              system,
+                              processes,
+                              [this](Page&) { ++installationsStarted; },
+                              [this](Page&) { ++watchersStarted; },
+                              [this](const std::string& p) {
+                                  deleted.push_back(p);
+                                  return true;
+                              },
+                              [] { return std::string("C:\\Program Files\\x.dll"); }};
+    FakeControls controls;
+    ProgressPage page{services};
+
+    void SetUp() override {
+        settings.SetPrinterName("Office");
+        page.Open(controls);
+    }
+    void Deliver(int stage, long argument) {
+        page.OnMessage(kProgressMessage, static_cast<std::uintptr_t>(stage), argument, controls);
+    }
+};
+
+TEST_F(ProgressFixture, OpeningStartsTheInstallationAtOnce) {
+    EXPECT_EQ(installationsStarted, 1);
+    EXPECT_EQ(pnpSucceeded.load(), 0);
+    EXPECT_EQ(controls.c(IDC_PROGRESS_REGISTER).text, TextOf(IDS_REGISTER_PREFIX) + "Office");
+    EXPECT_FALSE(controls.c(IDC_PROGRESS_REGISTER).visible);
+    EXPECT_TRUE(page.HasAppWindowStyle());
+    EXPECT_TRUE(page.TakesMessage(kProgressMessage));
+    EXPECT_FALSE(page.TakesMessage(1024));  // the dialog manager's own
+}
+
+TEST_F(ProgressFixture, StagesDriveTheStatusLineFileLineAndBar) {
+    Deliver(StageStart, 48);
+    const auto& bar = controls.c(IDC_PROGRESS_BAR);
+    EXPECT_EQ(bar.high, 100);
+    EXPECT_EQ(bar.step, 2);
+    EXPECT_EQ(controls.c(IDC_PROGRESS_STATUS).text, TextOf(IDS_STATUS_START));
+    Deliver(StageCopy, 0);
+    EXPECT_EQ(controls.c(IDC_PROGRESS_STATUS).text, TextOf(IDS_STATUS_COPY));
+    Deliver(StageCopy, 1);
+    EXPECT_EQ(controls.c(IDC_PROGRESS_FILE).text, "C:\\Program Files\\x.dll");
+    EXPECT_EQ(bar.position, 2);
+    Deliver(StageInstall, 0);
+    EXPECT_EQ(controls.c(IDC_PROGRESS_STATUS).text, TextOf(IDS_STATUS_INSTALL));
+    EXPECT_EQ(controls.c(IDC_PROGRESS_FILE).text, "");
+    Deliver(StageInstall, 1);
+    Deliver(StageShortcuts, 0);
+    EXPECT_EQ(controls.c(IDC_PROGRESS_STATUS).text, TextOf(IDS_STATUS_SHORTCUTS));
+    Deliver(StageShortcuts, 1);
+    EXPECT_EQ(bar.position, 6);
+    Deliver(99, 1);  // unknown stages change nothing
+    EXPECT_EQ(bar.position, 6);
+
+    // NT 4.0's 68 steps give a step of 1; an unknown platform's 0 steps never divide.
+    Deliver(StageStart, 68);
+    EXPECT_EQ(bar.step, 1);
+    Deliver(StageStart, 0);
+    EXPECT_EQ(bar.step, 0);
+}
+
+TEST_F(ProgressFixture, CompletionShowsTheNameAndTurnsCancelIntoClose) {
+    Deliver(StageDone, 0);
+    EXPECT_TRUE(page.finished());
+    EXPECT_EQ(pnpSucceeded.load(), 1);
+    EXPECT_EQ(controls.c(IDC_PROGRESS_HEADING).text, TextOf(IDS_DONE_HEADING) + "Office");
+    EXPECT_EQ(controls.c(IDC_PROGRESS_STATUS).text, TextOf(IDS_DONE_STATUS));
+    EXPECT_FALSE(controls.c(IDC_PROGRESS_FILE).visible);
+    EXPECT_FALSE(controls.c(IDC_PROGRESS_BAR).visible);
+    EXPECT_TRUE(controls.c(IDC_PROGRESS_REGISTER).checked);
+    EXPECT_EQ(controls.c(kIdCancel).text, TextOf(IDS_BUTTON_CLOSE));
+}
+
+TEST_F(ProgressFixture, CloseAfterSuccessStartsTheQuotedRegistrationProgramAndEndsWithOne) {
+    registry.AddValue(RegistryRoot::LocalMachine,
+                      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "OfficeUnInstall", "x");
+    Deliver(StageDone, 0);
+    const PageResult r = page.OnCommand(kIdCancel, controls);
+    EXPECT_EQ(r.kind, PageResult::Kind::End);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(controls.pageHidden);
+    EXPECT_EQ(
+        processes.started,
+        std::vector<std::string>{"\"C:\\Program Files\\Kestra\\Office\\Reg\\KestraReg.exe\" /5"});
+    EXPECT_EQ(
+        registry.ValueOf(RegistryRoot::LocalMachine,
+                         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "OfficeUnInstall"),
+        std::nullopt);
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(ProgressFixture, FailureShowsTheFailureTextAndCloseStartsNothing) {
+    Deliver(StageFailed, 0);
+    EXPECT_TRUE(page.finished());
+    EXPECT_EQ(pnpSucceeded.load(), 0);
+    EXPECT_EQ(controls.c(IDC_PROGRESS_HEADING).text, TextOf(IDS_FAILED_HEADING));
+    EXPECT_FALSE(controls.c(IDC_PROGRESS_STATUS).visible);
+    EXPECT_FALSE(controls.c(IDC_PROGRESS_REGISTER).checked);
+    const PageResult r = page.OnClose(controls);
+    EXPECT_EQ(r.kind, PageResult::Kind::End);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(processes.started.empty());
+    EXPECT_FALSE(controls.pageHidden);
+}
+
+TEST_F(ProgressFixture, CancelWhileRunningPausesAndAsks) {
+    ui.answers = {kIdNo, kIdYes};
+    EXPECT_EQ(page.OnCommand(kIdCancel, controls).kind, PageResult::Kind::Stay);
+    EXPECT_EQ(signals.log, (std::vector<std::string>{"pause", "resume"}));
+    const PageResult yes = page.OnClose(controls);
+    EXPECT_EQ(yes.kind, PageResult::Kind::End);
+    EXPECT_EQ(yes.exitCode, 1);
+    EXPECT_EQ(signals.log, (std::vector<std::string>{"pause", "resume", "pause"}));
+    EXPECT_EQ(ui.boxes[0].text, TextOf(IDS_CANCEL_QUESTION));
+}
+
+TEST_F(ProgressFixture, TheUsbPromptRunsDuringTheWaitAndIsEndedByTheOutcome) {
+    dialogs.whileRunning = [this](Page& prompt) {
+        EXPECT_FALSE(dialogs.childControls->c(kIdOk).enabled);
+        EXPECT_EQ(watchersStarted, 1);
+        prompt.OnMessage(kQueueReadyMessage, 0, 0, *dialogs.childControls);
+        EXPECT_TRUE(dialogs.childControls->c(kIdOk).enabled);
+        Deliver(StagePnpWait, 1);  // arrives inside the prompt's run
+    };
+    Deliver(StagePnpWait, 0);
+    EXPECT_EQ(dialogs.log, (std::vector<std::string>{"run", "end 1"}));
+    EXPECT_EQ(controls.c(IDC_PROGRESS_STATUS).text, TextOf(IDS_DONE_STATUS));
+    EXPECT_TRUE(deleted.empty()) << "no Windows 9x preparation on XP";
+}
+
+TEST_F(ProgressFixture, TheWaitFailureEndsThePromptWithTwo) {
+    dialogs.whileRunning = [this](Page&) { Deliver(StageFailed, 1); };
+    Deliver(StagePnpWait, 0);
+    EXPECT_EQ(dialogs.log, (std::vector<std::string>{"run", "end 2"}));
+    EXPECT_EQ(controls.c(IDC_PROGRESS_HEADING).text, TextOf(IDS_FAILED_HEADING));
+}
+
+TEST_F(ProgressFixture, ThePromptsButtonsGiveUpTheWait) {
+    dialogs.whileRunning = [this](Page& prompt) {
+        FakeControls& c = *dialogs.childControls;
+        ui.answers = {kIdNo};
+        EXPECT_EQ(prompt.OnCommand(kIdCancel, c).kind, PageResult::Kind::Stay);
+        EXPECT_TRUE(signals.log.empty()) << "No keeps waiting";
+        ui.answers = {kIdYes};
+        EXPECT_EQ(prompt.OnClose(c).kind, PageResult::Kind::Stay);
+        EXPECT_EQ(signals.log, std::vector<std::string>{"pnp"});
+        pnpSucceeded = 1;
+        EXPECT_EQ(prompt.OnCommand(kIdOk, c).kind, PageResult::Kind::Stay);
+        EXPECT_EQ(pnpSucceeded.load(), 0) << "Next after the report makes the outcome a failure";
+        EXPECT_EQ(signals.log, (std::vector<std::string>{"pnp", "pnp"}));
+    };
+    Deliver(StagePnpWait, 0);
+}
+
+TEST_F(ProgressFixture, Windows9xPreparesTheHardwareWizardAndWritesTheSourceBack) {
+    system.version = {1, 4, 10};
+    registry.AddValue(RegistryRoot::LocalMachine,
+                      "Software\\Microsoft\\Windows\\CurrentVersion\\Setup", "SourcePath",
+                      "D:\\WIN98\\");
+    dialogs.whileRunning = [this](Page&) {
+        EXPECT_EQ(
+            registry.ValueOf(RegistryRoot::LocalMachine,
+                             "Software\\Microsoft\\Windows\\CurrentVersion\\Setup", "SourcePath"),
+            std::optional<std::string>("C:\\WINDOWS\\system32\\"));
+        Deliver(StagePnpWait, 1);
+    };
+    Deliver(StagePnpWait, 0);
+    EXPECT_EQ(deleted, (std::vector<std::string>{"C:\\WINDOWS\\inf\\Drvdata.bin",
+                                                 "C:\\WINDOWS\\inf\\Drvidx.bin"}));
+    EXPECT_EQ(registry.ValueOf(RegistryRoot::LocalMachine,
+                               "Software\\Microsoft\\Windows\\CurrentVersion\\Setup", "SourcePath"),
+              std::optional<std::string>("D:\\WIN98\\"));
+}
+
+}  // namespace
+}  // namespace tq
