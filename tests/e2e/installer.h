@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "install/res/resource.h"
 #include "tests/e2e/robot.h"
@@ -39,6 +40,47 @@ HWND WaitForWelcomePage(const Process& installer);  // with the start-up time-ou
 HWND WaitForPrinterNamePage(const Process& installer);
 HWND WaitForSharingPage(const Process& installer);
 HWND WaitForConnectionTypePage(const Process& installer);
+// The progress page opens as the connection type page's 下一步 is handled.
+HWND WaitForProgressPage(const Process& installer);
+// The USB prompt (caption "USB") the progress page shows during the plug-and-play wait.
+HWND WaitForUsbPrompt(const Process& installer, DWORD timeoutMs);
+
+// What the wizard is told on its way to the progress page. The defaults are the pages' own
+// first-visit values: the model's name, the default printer box ticked, not shared.
+struct InstallChoices {
+    std::string printerName;  // empty: leave the proposed name
+    bool setAsDefault = true;
+    std::string shareName;  // empty: 不共享; otherwise 共享为 with this name
+    int connection = IDC_CONN_PARALLEL;
+};
+// From a fresh start on the plain welcome page to the progress page, answering every page with
+// `choices` and 下一步. nullptr (and `error`) when a page does not come or refuses a choice.
+HWND OpenProgressPage(const Process& installer, const InstallChoices& choices, std::string* error);
+
+// What the progress page showed while the robot watched it.
+struct SeenText {
+    std::string text;
+    double atMs;  // since the watch began
+};
+struct ProgressWatch {
+    std::vector<SeenText> statuses;  // every change of the status line, in order
+    std::vector<SeenText> files;     // every change of the file line, in order
+    HWND box = nullptr;              // a message box the installer raised meanwhile
+    bool finished = false;           // 取消 became 关闭
+    bool ended = false;              // the process ended
+    double elapsedMs = 0;
+};
+// Reads the progress page every `pollMs` until its button reads 关闭, a message box of the
+// installer appears, the process ends, or `timeoutMs` passes.
+ProgressWatch WatchProgress(const Process& installer, HWND page, DWORD timeoutMs, DWORD pollMs = 5);
+std::vector<std::string> TextsOf(const std::vector<SeenText>& seen);
+
+// The installer run from another folder: the test medium copied to `folder` (a Windows path
+// inside the prefix), without the files named in `leaveOut` (paths relative to the medium).
+std::optional<RunPaths> CopyMediumTo(const RunPaths& paths, std::string_view folder,
+                                     const std::vector<std::string>& leaveOut, std::string* error);
+// "<drive>\Program Files\Kestra\<printer name>": where the installation puts its files.
+std::string ProgramFolderOf(std::string_view printerName);
 // Saves `window` as SHOTS\name.bmp.
 bool Shoot(const RunPaths& paths, HWND window, std::string_view name, std::string* error);
 

@@ -103,7 +103,8 @@ std::vector<QueueInfo> ListQueues() {
     for (DWORD i = 0; i < count; ++i) {
         queues.push_back({Field(records[i].pPrinterName), Field(records[i].pPortName),
                           Field(records[i].pDriverName), Field(records[i].pShareName),
-                          records[i].Attributes});
+                          records[i].Attributes, Field(records[i].pPrintProcessor),
+                          Field(records[i].pDatatype)});
     }
     return queues;
 }

@@ -30,6 +30,8 @@ struct QueueInfo {
     std::string driver;
     std::string shareName;
     unsigned long attributes = 0;
+    std::string printProcessor;
+    std::string datatype;
 };
 // EnumPrintersA level 2 of the local queues, in the spooler's order.
 std::vector<QueueInfo> ListQueues();

@@ -1,0 +1,265 @@
+#include "tests/e2e/system_state.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <tlhelp32.h>
+#include <winspool.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "tests/e2e/robot.h"
+
+namespace tq::e2e {
+
+namespace {
+
+std::string Field(const char* s) {
+    return s ? FromAnsi(s) : std::string();
+}
+
+struct KeyCloser {
+    void operator()(HKEY key) const {
+        if (key != nullptr) RegCloseKey(key);
+    }
+};
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+struct FindCloser {
+    void operator()(HANDLE h) const {
+        if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    }
+};
+
+template <typename T>
+struct ComRelease {
+    void operator()(T* p) const {
+        if (p != nullptr) p->Release();
+    }
+};
+template <typename T>
+using ComPtr = std::unique_ptr<T, ComRelease<T>>;
+
+// COM for the calling thread for as long as it lives, when it was not there already.
+struct ComScope {
+    HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ~ComScope() {
+        if (SUCCEEDED(result)) CoUninitialize();
+    }
+};
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+bool CopyTreeWide(const std::wstring& from, const std::wstring& to, const std::wstring& relative,
+                  const std::vector<std::wstring>& leaveOut, std::string* error) {
+    if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        if (error) *error = "cannot create " + Utf8(to);
+        return false;
+    }
+    WIN32_FIND_DATAW found{};
+    std::unique_ptr<void, FindCloser> search(FindFirstFileW((from + L"\\*").c_str(), &found));
+    if (search.get() == INVALID_HANDLE_VALUE) {
+        if (error) *error = "cannot list " + Utf8(from);
+        return false;
+    }
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring rel = relative.empty() ? name : relative + L"\\" + name;
+        if (std::any_of(leaveOut.begin(), leaveOut.end(),
+                        [&](const std::wstring& l) { return SameText(l, rel); })) {
+            continue;
+        }
+        const std::wstring source = from + L"\\" + name;
+        const std::wstring target = to + L"\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!CopyTreeWide(source, target, rel, leaveOut, error)) return false;
+        } else if (!CopyFileW(source.c_str(), target.c_str(), FALSE)) {
+            if (error)
+                *error =
+                    "cannot copy " + Utf8(source) + ", error " + std::to_string(GetLastError());
+            return false;
+        }
+    } while (FindNextFileW(search.get(), &found));
+    return true;
+}
+
+}  // namespace
+
+std::string WindowsFolder() {
+    wchar_t path[MAX_PATH] = L"";
+    const UINT n = GetWindowsDirectoryW(path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? Utf8(path) : std::string();
+}
+
+std::string SystemFolder() {
+    wchar_t path[MAX_PATH] = L"";
+    const UINT n = GetSystemDirectoryW(path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? Utf8(path) : std::string();
+}
+
+std::string ProgramsFolder() {
+    wchar_t path[MAX_PATH] = L"";
+    return SHGetSpecialFolderPathW(nullptr, path, CSIDL_PROGRAMS, FALSE) ? Utf8(path)
+                                                                         : std::string();
+}
+
+std::string OwnFolder() {
+    wchar_t path[MAX_PATH * 2] = L"";
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+    std::wstring folder(path, n < MAX_PATH * 2 ? n : 0);
+    const size_t slash = folder.find_last_of(L"\\/");
+    return Utf8(slash == std::wstring::npos ? L"." : folder.substr(0, slash));
+}
+
+bool PathExists(std::string_view path) {
+    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsFolder(std::string_view path) {
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool CopyTree(std::string_view from, std::string_view to, const std::vector<std::string>& leaveOut,
+              std::string* error) {
+    std::vector<std::wstring> wide;
+    for (const auto& l : leaveOut) wide.push_back(Wide(l));
+    return CopyTreeWide(Wide(from), Wide(to), L"", wide, error);
+}
+
+bool CopyOneFile(std::string_view from, std::string_view to, std::string* error) {
+    if (CopyFileW(Wide(from).c_str(), Wide(to).c_str(), FALSE)) return true;
+    if (error) {
+        *error = "cannot copy " + std::string(from) + " to " + std::string(to) + ", error " +
+                 std::to_string(GetLastError());
+    }
+    return false;
+}
+
+std::optional<std::string> RegistryText(HKEY root, std::string_view key, std::string_view value) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, ToAnsi(key).c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    UniqueKey owner(opened);
+    DWORD type = 0;
+    DWORD size = 0;
+    const std::string name = ToAnsi(value);
+    if (RegQueryValueExA(opened, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_SZ) {
+        return std::nullopt;
+    }
+    std::string data(size + 1, '\0');
+    if (RegQueryValueExA(opened, name.c_str(), nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    data.resize(std::min<size_t>(data.find('\0'), size));
+    return FromAnsi(data);
+}
+
+std::optional<std::string> DefaultPrinter() {
+    DWORD size = 0;
+    GetDefaultPrinterA(nullptr, &size);
+    if (size == 0) return std::nullopt;
+    std::string name(size, '\0');
+    if (!GetDefaultPrinterA(name.data(), &size)) return std::nullopt;
+    name.resize(name.find('\0'));
+    return FromAnsi(name);
+}
+
+std::vector<DriverRecord> ListDrivers(std::string_view environment) {
+    std::vector<DriverRecord> drivers;
+    std::string env(environment);
+    DWORD needed = 0;
+    DWORD count = 0;
+    EnumPrinterDriversA(nullptr, env.data(), 3, nullptr, 0, &needed, &count);
+    if (needed == 0) return drivers;
+    std::vector<BYTE> block(needed);
+    if (!EnumPrinterDriversA(nullptr, env.data(), 3, block.data(), needed, &needed, &count)) {
+        return drivers;
+    }
+    const auto* records = reinterpret_cast<const DRIVER_INFO_3A*>(block.data());
+    for (DWORD i = 0; i < count; ++i) {
+        drivers.push_back({Field(records[i].pName), Field(records[i].pDriverPath),
+                           Field(records[i].pMonitorName)});
+    }
+    return drivers;
+}
+
+std::vector<std::string> ListMonitors() {
+    std::vector<std::string> monitors;
+    DWORD needed = 0;
+    DWORD count = 0;
+    EnumMonitorsA(nullptr, 1, nullptr, 0, &needed, &count);
+    if (needed == 0) return monitors;
+    std::vector<BYTE> block(needed);
+    if (!EnumMonitorsA(nullptr, 1, block.data(), needed, &needed, &count)) return monitors;
+    const auto* records = reinterpret_cast<const MONITOR_INFO_1A*>(block.data());
+    for (DWORD i = 0; i < count; ++i) monitors.push_back(Field(records[i].pName));
+    return monitors;
+}
+
+std::optional<ShortcutView> LoadShortcut(std::string_view path, std::string* error) {
+    auto fail = [&](const char* step, HRESULT hr) -> std::optional<ShortcutView> {
+        if (error) {
+            char code[16];
+            wsprintfA(code, "0x%08lX", static_cast<unsigned long>(hr));
+            *error = std::string(step) + " failed with " + code + " for " + std::string(path);
+        }
+        return std::nullopt;
+    };
+    ComScope com;
+    IShellLinkA* rawLink = nullptr;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  reinterpret_cast<void**>(&rawLink));
+    if (FAILED(hr)) return fail("CoCreateInstance(ShellLink)", hr);
+    ComPtr<IShellLinkA> link(rawLink);
+    IPersistFile* rawFile = nullptr;
+    hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&rawFile));
+    if (FAILED(hr)) return fail("QueryInterface(IPersistFile)", hr);
+    ComPtr<IPersistFile> file(rawFile);
+    hr = file->Load(Wide(path).c_str(), STGM_READ);
+    if (FAILED(hr)) return fail("IPersistFile::Load", hr);
+
+    char target[MAX_PATH * 2] = "";
+    hr = link->GetPath(target, sizeof(target), nullptr, SLGP_RAWPATH);
+    if (FAILED(hr)) return fail("GetPath", hr);
+    char description[1024] = "";
+    hr = link->GetDescription(description, sizeof(description));
+    if (FAILED(hr)) return fail("GetDescription", hr);
+    return ShortcutView{FromAnsi(target), FromAnsi(description)};
+}
+
+std::vector<ProcessEntry> ListProcesses() {
+    std::vector<ProcessEntry> processes;
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (snapshot.get() == INVALID_HANDLE_VALUE) return processes;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        processes.push_back(
+            {entry.th32ProcessID, entry.th32ParentProcessID, Utf8(entry.szExeFile)});
+    }
+    return processes;
+}
+
+std::vector<ProcessEntry> ChildrenOf(DWORD parentId) {
+    std::vector<ProcessEntry> children;
+    for (const auto& p : ListProcesses()) {
+        if (p.parent == parentId && p.id != parentId) children.push_back(p);
+    }
+    return children;
+}
+
+HWND FindTopLevel(std::string_view caption) {
+    HWND window = FindWindowW(nullptr, Wide(caption).c_str());
+    return window != nullptr && IsWindowVisible(window) ? window : nullptr;
+}
+
+}  // namespace tq::e2e

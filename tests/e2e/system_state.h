@@ -1,0 +1,75 @@
+// What an installation leaves behind, read through the public API as any program would see it:
+// printer drivers and monitors, the default printer, registry values, files, shell links and
+// running processes; and the few things a scenario arranges on disk before it starts (a copy of
+// the medium, a planted program). Paths and texts are UTF-8 here.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tq::e2e {
+
+// ---- Folders ---------------------------------------------------------------------------------
+
+std::string WindowsFolder();   // GetWindowsDirectory, e.g. C:\windows
+std::string SystemFolder();    // GetSystemDirectory
+std::string ProgramsFolder();  // the current user's Start-menu Programs folder (CSIDL_PROGRAMS)
+// The folder of the running program (the robot), with no trailing backslash.
+std::string OwnFolder();
+
+// ---- Files -----------------------------------------------------------------------------------
+
+bool PathExists(std::string_view path);
+bool IsFolder(std::string_view path);
+// Copies the folder tree `from` to `to` (created), leaving out the files whose path relative to
+// `from` is in `leaveOut` (compared without regard to case). False on the first failure.
+bool CopyTree(std::string_view from, std::string_view to, const std::vector<std::string>& leaveOut,
+              std::string* error);
+bool CopyOneFile(std::string_view from, std::string_view to, std::string* error);
+
+// ---- Registry --------------------------------------------------------------------------------
+
+// A REG_SZ value (nullopt when the key or value is missing); key and value names in UTF-8.
+std::optional<std::string> RegistryText(HKEY root, std::string_view key, std::string_view value);
+
+// ---- Spooler ---------------------------------------------------------------------------------
+
+std::optional<std::string> DefaultPrinter();
+
+struct DriverRecord {
+    std::string name;
+    std::string driverPath;
+    std::string monitor;
+};
+// EnumPrinterDriversA level 3 for one environment ("Windows x64").
+std::vector<DriverRecord> ListDrivers(std::string_view environment);
+std::vector<std::string> ListMonitors();
+
+// ---- Shell links -----------------------------------------------------------------------------
+
+struct ShortcutView {
+    std::string target;
+    std::string description;
+};
+// Loads a .lnk through IShellLinkA and IPersistFile; nullopt (and `error`) when it cannot.
+std::optional<ShortcutView> LoadShortcut(std::string_view path, std::string* error);
+
+// ---- Processes -------------------------------------------------------------------------------
+
+struct ProcessEntry {
+    DWORD id;
+    DWORD parent;
+    std::string exeName;  // bare file name, as Toolhelp reports it
+};
+std::vector<ProcessEntry> ListProcesses();
+// Processes whose parent is `parentId`.
+std::vector<ProcessEntry> ChildrenOf(DWORD parentId);
+
+// A visible top-level window of any process with exactly this caption, or nullptr.
+HWND FindTopLevel(std::string_view caption);
+
+}  // namespace tq::e2e
