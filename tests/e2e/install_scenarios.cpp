@@ -1,0 +1,462 @@
+// End-to-end scenarios of the installation itself: the progress page from the connection type
+// page's 下一步 to 关闭, and what the installation leaves behind, read back through the public
+// API (spooler, registry, files, shell links, processes).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/installer.h"
+#include "tests/e2e/probe.h"
+#include "tests/e2e/robot.h"
+#include "tests/e2e/scenario_steps.h"
+#include "tests/e2e/spooler_setup.h"
+#include "tests/e2e/system_state.h"
+
+namespace tq::e2e {
+namespace {
+
+constexpr char kHeadingRunning[] = "安装程序正在执行所请求的操作。";
+constexpr char kHeadingDone[] = "安装程序已在您的计算机上安装了";
+constexpr char kHeadingFailed[] = "安装失败！请重启您的计算机，然后重新安装本打印机驱动程序。";
+constexpr char kStatusStart[] = "开始安装...";
+constexpr char kStatusCopy[] = "正在复制...";
+constexpr char kStatusInstall[] = "正在安装...";
+constexpr char kStatusShortcuts[] = "正在创建快捷方式...";
+constexpr char kStatusFinished[] = "执行完毕。";
+constexpr char kStatusDone[] = "驱动程序安装完成!";
+constexpr char kMissingSuffix[] = "不存在";
+constexpr char kLanguageMonitor[] = "Kestra TQ8240 Language Monitor";
+constexpr char kProposedShare[] = "KestraTQ";
+constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+// A whole parallel installation takes about 5 s under Wine (4 s of it the fixed wait for
+// SysFileCopier.exe); generous for a busy machine.
+constexpr DWORD kInstallTimeoutMs = 60000;
+
+bool SamePath(const std::string& a, const std::string& b) {
+    return CompareStringOrdinal(Wide(a).c_str(), -1, Wide(b).c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// The status lines seen, in order, are the page's stages in their order (the robot may miss
+// the short ones, never reorder them).
+void ExpectStagesInOrder(const std::vector<std::string>& seen) {
+    const std::vector<std::string> order = {kStatusStart,     kStatusCopy,     kStatusInstall,
+                                            kStatusShortcuts, kStatusFinished, kStatusDone};
+    size_t next = 0;
+    for (const auto& text : seen) {
+        const auto at = std::find(order.begin() + static_cast<long>(next), order.end(), text);
+        EXPECT_NE(at, order.end()) << "status \"" << text << "\" out of order or unknown";
+        if (at != order.end()) next = static_cast<size_t>(at - order.begin());
+    }
+}
+
+void PrintWatch(const char* what, const ProgressWatch& watch) {
+    std::printf("%s: %.0f ms, status lines:", what, watch.elapsedMs);
+    for (const auto& s : watch.statuses) std::printf(" [%.0f ms] %s", s.atMs, s.text.c_str());
+    std::printf("; %zu file lines\n", watch.files.size());
+}
+
+// The completion display: heading with the printer's name, the final status line, the file
+// line, bar and check box hidden, the check box ticked (it decides what 关闭 does), 关闭.
+void ExpectCompletedPage(HWND page, const std::string& printerName) {
+    EXPECT_EQ(ControlText(page, IDC_PROGRESS_HEADING), kHeadingDone + printerName);
+    EXPECT_EQ(ControlText(page, IDC_PROGRESS_STATUS), kStatusDone);
+    EXPECT_TRUE(ControlVisible(page, IDC_PROGRESS_STATUS));
+    EXPECT_FALSE(ControlVisible(page, IDC_PROGRESS_FILE));
+    EXPECT_FALSE(ControlVisible(page, IDC_PROGRESS_BAR));
+    EXPECT_FALSE(ControlVisible(page, IDC_PROGRESS_REGISTER));
+    EXPECT_TRUE(ControlChecked(page, IDC_PROGRESS_REGISTER));
+    EXPECT_EQ(ControlText(page, IDC_PROGRESS_REGISTER), "注册" + printerName);
+    EXPECT_EQ(ControlText(page, IDCANCEL), "关闭");
+}
+
+void ExpectFailedPage(HWND page) {
+    EXPECT_EQ(ControlText(page, IDC_PROGRESS_HEADING), kHeadingFailed);
+    EXPECT_FALSE(ControlVisible(page, IDC_PROGRESS_STATUS));
+    EXPECT_FALSE(ControlVisible(page, IDC_PROGRESS_FILE));
+    EXPECT_FALSE(ControlVisible(page, IDC_PROGRESS_BAR));
+    EXPECT_FALSE(ControlVisible(page, IDC_PROGRESS_REGISTER));
+    EXPECT_FALSE(ControlChecked(page, IDC_PROGRESS_REGISTER));
+    EXPECT_EQ(ControlText(page, IDCANCEL), "关闭");
+}
+
+// The page as it opens, before the first stage is seen: the heading and 取消.
+void ExpectRunningPage(HWND page) {
+    EXPECT_EQ(ControlText(page, IDC_PROGRESS_HEADING), kHeadingRunning);
+    EXPECT_EQ(ControlText(page, IDCANCEL), "取消");
+    EXPECT_FALSE(ControlVisible(page, IDOK));
+    EXPECT_FALSE(ControlVisible(page, IDC_BACK));
+}
+
+bool ModelDriverRegistered() {
+    const auto drivers = ListDrivers("Windows x64");
+    return std::any_of(drivers.begin(), drivers.end(),
+                       [](const DriverRecord& d) { return d.name == kModelDriver; });
+}
+
+// Nothing after the copy stages was done: no driver, no queue, no uninstall entry, no program
+// group.
+void ExpectNothingRegistered(const std::string& printerName) {
+    EXPECT_FALSE(ModelDriverRegistered()) << "the driver was registered";
+    EXPECT_TRUE(ListQueues().empty()) << "a queue was made";
+    EXPECT_FALSE(
+        RegistryText(HKEY_LOCAL_MACHINE, kUninstallKey + printerName, "DisplayName").has_value())
+        << "the uninstall entry was written";
+    EXPECT_FALSE(PathExists(ProgramsFolder() + "\\" + printerName)) << "a program group was made";
+}
+
+// The spooler's view after a parallel installation in a fresh prefix: one queue under the
+// chosen name on LPT1:, the model's driver with its language monitor, default and share as
+// chosen.
+void ExpectParallelQueue(const std::string& printerName, bool isDefault,
+                         const std::string& shareName) {
+    const auto queues = ListQueues();
+    ASSERT_EQ(queues.size(), 1u) << "expected exactly the installed queue";
+    const QueueInfo& q = queues.front();
+    EXPECT_EQ(q.name, printerName);
+    EXPECT_EQ(q.port, "LPT1:");
+    EXPECT_EQ(q.driver, kModelDriver);
+    EXPECT_EQ(q.printProcessor, "WinPrint");
+    EXPECT_EQ(q.datatype, "RAW");
+    if (shareName.empty()) {
+        EXPECT_EQ(q.attributes & PRINTER_ATTRIBUTE_SHARED, 0u) << "shared without being asked";
+    } else {
+        EXPECT_EQ(q.shareName, shareName);
+        EXPECT_NE(q.attributes & PRINTER_ATTRIBUTE_SHARED, 0u) << "not shared";
+    }
+    if (isDefault) {
+        EXPECT_EQ(DefaultPrinter(), std::optional<std::string>(printerName));
+    } else {
+        // A fresh prefix has no default printer, and Wine makes none by itself.
+        EXPECT_EQ(DefaultPrinter(), std::nullopt);
+    }
+
+    bool driverFound = false;
+    for (const auto& d : ListDrivers("Windows x64")) {
+        if (d.name != kModelDriver) continue;
+        driverFound = true;
+        EXPECT_NE(d.driverPath.find("T8242dr.dll"), std::string::npos) << d.driverPath;
+        EXPECT_EQ(d.monitor, kLanguageMonitor);
+    }
+    EXPECT_TRUE(driverFound) << "no driver " << kModelDriver << " for Windows x64";
+    const auto monitors = ListMonitors();
+    EXPECT_NE(std::find(monitors.begin(), monitors.end(), kLanguageMonitor), monitors.end());
+}
+
+// Files, uninstall entry and program group of a successful installation under `printerName`.
+void ExpectInstalledFiles(const std::string& printerName) {
+    const std::string program = ProgramFolderOf(printerName);
+    for (const char* file :
+         {"\\Driver\\T8242dr.dll", "\\Driver\\T8242ui.dll", "\\Driver\\T8242.dat",
+          "\\Driver\\T8242pi.dll", "\\Driver\\T8242ui.chm", "\\Driver\\T8242if.inf",
+          "\\Driver\\T824XSM.exe", "\\T824uis.exe"}) {
+        EXPECT_TRUE(PathExists(program + file)) << program + file;
+    }
+    EXPECT_TRUE(IsFolder(program + "\\Reg")) << "no Reg folder for the registration program";
+    const std::string system = SystemFolder();
+    // The status monitor and the language monitor, placed by SysFileCopier.exe and the last
+    // placement step; the driver in the spooler's folder.
+    for (const std::string& file :
+         {system + "\\T824XSM.exe", system + "\\T8242lm.dll", system + "\\FWTQ8240.bin",
+          system + "\\spool\\drivers\\x64\\3\\T8242dr.dll"}) {
+        EXPECT_TRUE(PathExists(file)) << file;
+    }
+
+    const std::string uninstaller = program + "\\T824UIS.exe";
+    const std::string entry = kUninstallKey + printerName;
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, entry, "DisplayIcon"),
+              std::optional<std::string>(uninstaller));
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, entry, "DisplayName"),
+              std::optional<std::string>(printerName + " UnInstall"));
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, entry, "UnInstallString"),
+              std::optional<std::string>("\"" + uninstaller + "\""));
+
+    // The program group: three links, each named and described by its text, each to its file.
+    const std::string group = ProgramsFolder() + "\\" + printerName + "\\";
+    const std::pair<const char*, std::string> links[] = {
+        {"状态监视器", system + "\\T824XSM.exe"},
+        {"驱动帮助文件", program + "\\Driver\\T8242UI.chm"},
+        {"驱动卸载", uninstaller},
+    };
+    for (const auto& [name, target] : links) {
+        std::string error;
+        const auto link = LoadShortcut(group + name + ".lnk", &error);
+        EXPECT_TRUE(link.has_value()) << error;
+        if (!link) continue;
+        EXPECT_TRUE(SamePath(link->target, target)) << name << ": " << link->target;
+        EXPECT_EQ(link->description, name);
+    }
+}
+
+// Plants the probe program where a careless start could find it: C:\Program.exe is what an
+// unquoted "C:\Program Files\..." command line starts first.
+void PlantProgramExe() {
+    std::string error;
+    ASSERT_TRUE(CopyOneFile(OwnFolder() + "\\" + kProbeFileName,
+                            WindowsFolder().substr(0, 3) + "Program.exe", &error))
+        << error;
+}
+
+std::string RegistrationProgramOf(const std::string& printerName) {
+    return ProgramFolderOf(printerName) + "\\Reg\\KestraReg.exe";
+}
+
+void SetRunValue(const std::string& name, const std::string& data) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    const std::string value = ToAnsi(name);
+    const std::string bytes = ToAnsi(data);
+    EXPECT_EQ(
+        RegSetValueExA(key, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes.c_str()),
+                       static_cast<DWORD>(bytes.size() + 1)),
+        ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+bool RunValueExists(const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    const bool found = RegQueryValueExA(key, ToAnsi(name).c_str(), nullptr, nullptr, nullptr,
+                                        nullptr) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return found;
+}
+
+// After the installer ended: it left no program running behind it (a program it started with
+// WinExec would still be up, showing its window).
+void ExpectNothingStarted(DWORD installerId) {
+    for (const auto& child : ChildrenOf(installerId)) {
+        ADD_FAILURE() << "the installer started " << child.exeName;
+    }
+    EXPECT_EQ(FindTopLevel(kProbeCaption), nullptr) << "a planted program was started";
+}
+
+// From a fresh start to the end of a parallel installation with `choices`: the page as it
+// opens, the stages in order, the completion display. Returns the page (nullptr on failure).
+HWND InstallParallel(const Process& installer, const InstallChoices& choices,
+                     const std::string& printerName, const char* shot) {
+    std::string error;
+    HWND page = OpenProgressPage(installer, choices, &error);
+    EXPECT_NE(page, nullptr) << error;
+    if (page == nullptr) return nullptr;
+    ExpectRunningPage(page);
+    const ProgressWatch watch = WatchProgress(installer, page, kInstallTimeoutMs);
+    PrintWatch("installation", watch);
+    EXPECT_TRUE(watch.finished) << "the page did not finish; box: "
+                                << (watch.box ? ReadMessageBox(watch.box).text : "none");
+    if (!watch.finished) return nullptr;
+    const auto statuses = TextsOf(watch.statuses);
+    ExpectStagesInOrder(statuses);
+    // Copying waits 4 s for SysFileCopier.exe: long enough to be seen every time.
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), kStatusCopy), statuses.end());
+    EXPECT_EQ(statuses.back(), kStatusDone);
+    // While copying, the file line names each target with its full path.
+    EXPECT_FALSE(watch.files.empty()) << "no file was shown while copying";
+    for (const auto& f : watch.files) {
+        if (f.text.empty()) continue;  // emptied as registration begins
+        EXPECT_EQ(f.text.substr(1, 2), ":\\") << f.text;
+    }
+    ExpectCompletedPage(page, printerName);
+    ExpectShot(page, shot);
+    return page;
+}
+
+TEST(E2e, ParallelInstall) {
+    std::string error;
+    auto installer = StartInstaller(g_paths, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND page = InstallParallel(*installer, InstallChoices{}, kModelDriver, "progress-done");
+    ASSERT_NE(page, nullptr);
+    // Still on the page: nothing more happens until 关闭.
+    EXPECT_EQ(TopLevelWindows(installer->Id()), std::vector<HWND>{page});
+
+    ExpectParallelQueue(kModelDriver, true, "");
+    ExpectInstalledFiles(kModelDriver);
+
+    // 关闭 after success: the uninstaller's Run value for this printer goes; no registration
+    // program in the Reg folder, so nothing starts (not C:\Program.exe either); exit code 1.
+    const std::string runValue = std::string(kModelDriver) + "UnInstall";
+    SetRunValue(runValue, "\"" + ProgramFolderOf(kModelDriver) + "\\T824UIS.exe\"");
+    PlantProgramExe();
+    ASSERT_TRUE(Click(page, IDCANCEL));
+    EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
+    ExpectNothingStarted(installer->Id());
+    EXPECT_FALSE(RunValueExists(runValue)) << "关闭 left the uninstaller's Run value";
+    // The installation stays as it was.
+    ExpectParallelQueue(kModelDriver, true, "");
+}
+
+TEST(E2e, SharedUnderAnotherName) {
+    const std::string name = "财务部 激光打印机";
+    InstallChoices choices;
+    choices.printerName = name;
+    choices.setAsDefault = false;
+    choices.shareName = kProposedShare;
+
+    std::string error;
+    auto installer = StartInstaller(g_paths, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND page = InstallParallel(*installer, choices, name, "progress-done");
+    ASSERT_NE(page, nullptr);
+    ExpectParallelQueue(name, false, kProposedShare);
+    ExpectInstalledFiles(name);
+    EXPECT_FALSE(PathExists(ProgramFolderOf(kModelDriver))) << "files went to the model's folder";
+
+    ASSERT_TRUE(Click(page, IDCANCEL));
+    EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
+}
+
+TEST(E2e, RegistrationProgram) {
+    // A name with a space and double-byte characters: the program's path goes to WinExec in
+    // the code page, quoted.
+    const std::string name = "前台 TQ8240";
+    InstallChoices choices;
+    choices.printerName = name;
+
+    std::string error;
+    auto installer = StartInstaller(g_paths, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND page = InstallParallel(*installer, choices, name, "progress-done");
+    ASSERT_NE(page, nullptr);
+
+    // The registration program is not the installer's to place: put the probe there, and at
+    // C:\Program.exe, which an unquoted command line would start instead.
+    const std::string program = RegistrationProgramOf(name);
+    ASSERT_TRUE(CopyOneFile(OwnFolder() + "\\" + kProbeFileName, program, &error)) << error;
+    PlantProgramExe();
+
+    ASSERT_TRUE(Click(page, IDCANCEL));
+    EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
+    HWND probe = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (probe = FindTopLevel(kProbeCaption)) != nullptr; },
+                          kStartTimeoutMs))
+        << "关闭 started no registration program";
+    const std::string text = ControlText(probe, 0xFFFF);
+    ExpectShot(probe, "registration-program");
+    // The probe says which file it is and how it was started: from the Reg folder, quoted.
+    EXPECT_EQ(text, program + "\n\"" + program + "\"");
+
+    const DWORD probeId = ProcessOf(probe);
+    const auto processes = ListProcesses();
+    const auto started = std::find_if(processes.begin(), processes.end(),
+                                      [&](const ProcessEntry& p) { return p.id == probeId; });
+    ASSERT_NE(started, processes.end());
+    EXPECT_EQ(started->parent, installer->Id()) << "not started by the installer";
+    EXPECT_EQ(ChildrenOf(installer->Id()).size(), 1u) << "more than one program started";
+
+    UniqueHandle probeProcess(OpenProcess(SYNCHRONIZE, FALSE, probeId));
+    ASSERT_TRUE(Click(probe, IDOK));
+    EXPECT_EQ(WaitForSingleObject(probeProcess.get(), kReactionTimeoutMs), WAIT_OBJECT_0);
+}
+
+TEST(E2e, CancelWhileCopying) {
+    std::string error;
+    // 取消 as soon as the page opens, answered 是: the program ends at once, with exit code 1,
+    // long before the copy stage's wait for SysFileCopier.exe is over.
+    {
+        auto installer = StartInstaller(g_paths, &error);
+        ASSERT_TRUE(installer) << error;
+        HWND page = OpenProgressPage(*installer, InstallChoices{}, &error);
+        ASSERT_NE(page, nullptr) << error;
+        ASSERT_TRUE(Click(page, IDCANCEL));
+        HWND box = WaitForBoxOver(*installer, page);
+        ASSERT_NE(box, nullptr) << "取消 while copying raised no question";
+        ExpectCancelQuestion(box);
+        const std::string status = ControlText(page, IDC_PROGRESS_STATUS);
+        EXPECT_TRUE(status == kStatusStart || status == kStatusCopy) << status;
+        ExpectShot(box, "cancel-question");
+        const ULONGLONG answered = GetTickCount64();
+        ASSERT_TRUE(Click(box, IDYES));
+        EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
+        const ULONGLONG took = GetTickCount64() - answered;
+        std::printf("是 to the end of the process: %llu ms\n", took);
+        EXPECT_LT(took, 2000u) << "是 did not end the program at once";
+        ExpectNothingRegistered(kModelDriver);
+    }
+
+    // Again in the same prefix, answered 否 after a while: the engine holds at its next pause
+    // point as long as the question is open, then goes on to the end.
+    auto installer = StartInstaller(g_paths, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND page = OpenProgressPage(*installer, InstallChoices{}, &error);
+    ASSERT_NE(page, nullptr) << error;
+    const ULONGLONG opened = GetTickCount64();
+    ASSERT_TRUE(Click(page, IDCANCEL));
+    HWND box = WaitForBoxOver(*installer, page);
+    ASSERT_NE(box, nullptr) << "取消 while copying raised no question";
+    ExpectCancelQuestion(box);
+    // Without the hold the installation is done about 4.1 s after the page opened; hold the
+    // question open until 6 s.
+    const auto advanced = [&] {
+        const std::string status = ControlText(page, IDC_PROGRESS_STATUS);
+        return (status != kStatusStart && status != kStatusCopy) || !ListQueues().empty();
+    };
+    const DWORD hold =
+        6000 - static_cast<DWORD>(std::min<ULONGLONG>(GetTickCount64() - opened, 6000));
+    EXPECT_FALSE(WaitUntil(advanced, hold, installer->Handle()))
+        << "the installation went on while the question was open: "
+        << ControlText(page, IDC_PROGRESS_STATUS);
+    ASSERT_TRUE(Click(box, IDNO));
+    ASSERT_TRUE(WaitGone(box));
+    const ProgressWatch watch = WatchProgress(*installer, page, kInstallTimeoutMs);
+    PrintWatch("after 否", watch);
+    ASSERT_TRUE(watch.finished) << "否 did not let the installation finish";
+    ExpectStagesInOrder(TextsOf(watch.statuses));
+    ExpectCompletedPage(page, kModelDriver);
+    ExpectParallelQueue(kModelDriver, true, "");
+    ASSERT_TRUE(Click(page, IDCANCEL));
+    EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
+}
+
+TEST(E2e, MissingMediumFile) {
+    // The medium copied into the prefix, to a folder with a space and double-byte characters,
+    // without one driver file every installation needs.
+    const std::string folder = WindowsFolder().substr(0, 3) + "驱动光盘 TQ";
+    const std::string missing = "Driver\\Vista\\T8242ui.dll";
+    std::string error;
+    const auto medium = CopyMediumTo(g_paths, folder, {missing}, &error);
+    ASSERT_TRUE(medium) << error;
+    ASSERT_FALSE(PathExists(folder + "\\" + missing));
+
+    auto installer = StartInstaller(*medium, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND page = OpenProgressPage(*installer, InstallChoices{}, &error);
+    ASSERT_NE(page, nullptr) << error;
+    const ProgressWatch watch = WatchProgress(*installer, page, kInstallTimeoutMs);
+    ASSERT_NE(watch.box, nullptr) << "no message about the missing file";
+
+    // The message names the file with its full path; it is the page's (owned by it), with the
+    // system's caption and one OK button.
+    const MessageBoxView view = ReadMessageBox(watch.box);
+    EXPECT_EQ(view.text, folder + "\\" + missing + kMissingSuffix);
+    EXPECT_EQ(view.caption, "错误");
+    EXPECT_EQ(ButtonIds(view), std::vector<int>{IDOK});
+    EXPECT_EQ(GetWindow(watch.box, GW_OWNER), page);
+    ExpectShot(watch.box, "missing-file");
+    ASSERT_TRUE(Click(watch.box, IDOK));
+
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(page, IDCANCEL) == "关闭"; }, kReactionTimeoutMs,
+                          installer->Handle()))
+        << "no failure display after the message";
+    ExpectFailedPage(page);
+    ExpectShot(page, "progress-failed");
+    ExpectNothingRegistered(kModelDriver);
+
+    // 关闭 after a failure starts nothing, even with a registration program in place.
+    ASSERT_TRUE(IsFolder(ProgramFolderOf(kModelDriver) + "\\Reg"));
+    ASSERT_TRUE(CopyOneFile(OwnFolder() + "\\" + kProbeFileName,
+                            RegistrationProgramOf(kModelDriver), &error))
+        << error;
+    PlantProgramExe();
+    ASSERT_TRUE(Click(page, IDCANCEL));
+    EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(0));
+    ExpectNothingStarted(installer->Id());
+}
+
+}  // namespace
+}  // namespace tq::e2e
