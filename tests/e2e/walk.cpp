@@ -1,8 +1,12 @@
 // The demonstration walk of `make run` without a display: goes through every page the installer
-// has so far (welcome, printer name, sharing, connection type; then the welcome page once more
-// with printers of the model installed), photographs each, reports what it shows, and ends the
+// has so far (welcome, printer name, sharing, connection type, and the progress page of a
+// parallel installation while it runs and when it is done; then the welcome page once more with
+// printers of the model installed), photographs each, reports what it shows, and ends the
 // installer again.
 //   tq_walk.exe --installer=PATH --shots=FOLDER      (inside a fresh prefix; UTF-8 report)
+#include <windows.h>
+#include <commctrl.h>
+
 #include <cstdio>
 #include <string>
 
@@ -51,6 +55,14 @@ void Report(const RunPaths& paths, HWND window, const std::string& shot) {
             continue;
         }
         const LONG_PTR style = Style(GetDlgItem(window, c.id));
+        if (c.className == "msctls_progress32") {
+            DWORD_PTR position = 0;
+            SendMessageTimeoutW(GetDlgItem(window, c.id), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 2000,
+                                &position);
+            Say("  [" + std::to_string(c.id) + "] progress bar" + (c.visible ? "" : " (hidden)") +
+                ": " + std::to_string(position) + "%");
+            continue;
+        }
         if (c.className == "Static" &&
             ((style & SS_TYPEMASK) == SS_BITMAP || (style & SS_TYPEMASK) == SS_ICON)) {
             Say("  [" + std::to_string(c.id) + "] picture");  // its text is the resource id
@@ -115,7 +127,8 @@ HWND Arrive(HWND page, const char* what) {
 
 // A fresh installer from the plain welcome page through the pages after it, with 下一步 on
 // each: the printer name page as it opens, the sharing page with 共享为 chosen, the connection
-// type page. Ends the installer there with 取消 and 是.
+// type page with 带并行电缆 chosen, and the progress page, photographed while it copies and when
+// it is done. Ends the installer with 关闭.
 bool WalkPages(const RunPaths& paths) {
     Say("Welcome page, no printer of the model installed:");
     std::string error;
@@ -145,11 +158,42 @@ bool WalkPages(const RunPaths& paths) {
     }
     Report(paths, page, "sharing");
 
-    Say("下一步: connection type page:");
+    Say("下一步: connection type page, 带并行电缆 chosen:");
     Click(page, IDOK);
     page = Arrive(WaitForConnectionTypePage(*installer), "connection type page");
     if (page == nullptr) return false;
+    Click(page, IDC_CONN_PARALLEL);
+    if (!WaitUntil([&] { return ControlChecked(page, IDC_CONN_PARALLEL); }, kReactionTimeoutMs,
+                   installer->Handle())) {
+        Say("  带并行电缆 could not be chosen");
+    }
     Report(paths, page, "connection-type");
+
+    Say("下一步: progress page, the installation running:");
+    Click(page, IDOK);
+    page = Arrive(WaitForProgressPage(*installer), "progress page");
+    if (page == nullptr) return false;
+    // Copying waits a few seconds for SysFileCopier.exe: the page shows its copy stage then.
+    WaitUntil([&] { return !ControlText(page, IDC_PROGRESS_FILE).empty(); }, kReactionTimeoutMs,
+              installer->Handle());
+    Report(paths, page, "progress-running");
+
+    const ProgressWatch watch = WatchProgress(*installer, page, 60000);
+    std::string stages;
+    for (const auto& s : watch.statuses) {
+        char at[32];
+        std::snprintf(at, sizeof(at), " (%.1f s)", s.atMs / 1000.0);
+        stages += (stages.empty() ? "" : ", ") + s.text + at;
+    }
+    Say("  status lines seen: " + stages);
+    if (!watch.finished) {
+        Say(watch.box ? "  the installer asks: " + ReadMessageBox(watch.box).text
+                      : std::string("  the installation did not finish"));
+        return false;
+    }
+    Say("Progress page, the installation done:");
+    Report(paths, page, "progress-done");
+    Say("关闭:");
     EndInstaller(*installer, page);
     return true;
 }
@@ -185,11 +229,10 @@ int main(int argc, char** argv) {
     }
     bool ok = WalkPages(*paths);
 
-    // Two queues of the model (one on a parallel port, one on a port named like a TCP/IP
-    // port) and one of another driver: the page lists the model's two.
-    const bool arranged = AddDriver(kModelDriver, &error) &&
-                          AddDriver("Contoso Laser 500", &error) &&
-                          AddQueue("Kestra TQ8240 Series", "LPT1:", kModelDriver, &error) &&
+    // The queue just installed, a second one of the model on a port named like a TCP/IP port,
+    // and one of another driver: the page lists the model's two. (The model's driver is the
+    // installed one; adding it again would replace its files by placeholders.)
+    const bool arranged = AddDriver("Contoso Laser 500", &error) &&
                           AddQueue("Contoso Laser", "FILE:", "Contoso Laser 500", &error) &&
                           AddQueue("财务部 TQ8240", "192.168.0.20", kModelDriver, &error);
     if (!arranged) {
