@@ -18,6 +18,8 @@
 #include "install/spooler/printer_settings.h"
 #include "install/system/platform_class.h"
 #include "platform/system_info.h"
+#include "install/engine/plug_and_play.h"
+#include "platform/win32/device_install_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/registry_win32.h"
