@@ -247,8 +247,8 @@ HWND InstallParallel(const Process& installer, const InstallChoices& choices,
     ExpectRunningPage(page);
     const ProgressWatch watch = WatchProgress(installer, page, kInstallTimeoutMs);
     PrintWatch("installation", watch);
-    EXPECT_TRUE(watch.finished) << "the page did not finish; box: "
-                                << (watch.box ? ReadMessageBox(watch.box).text : "none");
+    EXPECT_TRUE(watch.finished) << "the page did not finish; it shows \""
+                                << (watch.raised ? ReadMessageBox(watch.raised).text : "") << "\"";
     if (!watch.finished) return nullptr;
     const auto statuses = TextsOf(watch.statuses);
     ExpectStagesInOrder(statuses);
@@ -428,17 +428,18 @@ TEST(E2e, MissingMediumFile) {
     HWND page = OpenProgressPage(*installer, InstallChoices{}, &error);
     ASSERT_NE(page, nullptr) << error;
     const ProgressWatch watch = WatchProgress(*installer, page, kInstallTimeoutMs);
-    ASSERT_NE(watch.box, nullptr) << "no message about the missing file";
+    HWND box = watch.raised;
+    ASSERT_TRUE(box != nullptr && IsMessageBox(box)) << "no message about the missing file";
 
     // The message names the file with its full path; it is the page's (owned by it), with the
     // system's caption and one OK button.
-    const MessageBoxView view = ReadMessageBox(watch.box);
+    const MessageBoxView view = ReadMessageBox(box);
     EXPECT_EQ(view.text, folder + "\\" + missing + kMissingSuffix);
     EXPECT_EQ(view.caption, "错误");
     EXPECT_EQ(ButtonIds(view), std::vector<int>{IDOK});
-    EXPECT_EQ(GetWindow(watch.box, GW_OWNER), page);
-    ExpectShot(watch.box, "missing-file");
-    ASSERT_TRUE(Click(watch.box, IDOK));
+    EXPECT_EQ(GetWindow(box, GW_OWNER), page);
+    ExpectShot(box, "missing-file");
+    ASSERT_TRUE(Click(box, IDOK));
 
     ASSERT_TRUE(WaitUntil([&] { return ControlText(page, IDCANCEL) == "关闭"; }, kReactionTimeoutMs,
                           installer->Handle()))

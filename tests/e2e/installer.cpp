@@ -149,9 +149,9 @@ ProgressWatch WatchProgress(const Process& installer, HWND page, DWORD timeoutMs
             break;
         }
         for (HWND w : TopLevelWindows(installer.Id())) {
-            if (w != page && IsMessageBox(w)) watch.box = w;
+            if (w != page) watch.raised = w;
         }
-        if (watch.box != nullptr || deadline.Passed()) break;
+        if (watch.raised != nullptr || deadline.Passed()) break;
         if (WaitForSingleObject(installer.Handle(), pollMs) == WAIT_OBJECT_0) {
             watch.ended = true;
             break;
@@ -174,6 +174,65 @@ std::optional<RunPaths> CopyMediumTo(const RunPaths& paths, std::string_view fol
     copy.medium = Wide(folder);
     copy.installer = JoinPath(copy.medium, L"TQ82Ins.exe");
     return copy;
+}
+
+bool UseNewdevDouble(const RunPaths& medium, std::string_view scenario, std::string* error) {
+    for (const wchar_t* program : {L"TQ82Ins.exe", L"PnpDrvRefresh.exe"}) {
+        const std::wstring key =
+            std::wstring(L"Software\\Wine\\AppDefaults\\") + program + L"\\DllOverrides";
+        HKEY opened = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            &opened, nullptr) != ERROR_SUCCESS) {
+            if (error) *error = "cannot create HKCU\\" + Utf8(key);
+            return false;
+        }
+        const wchar_t order[] = L"native,builtin";
+        const LONG set = RegSetValueExW(opened, L"newdev", 0, REG_SZ,
+                                        reinterpret_cast<const BYTE*>(order), sizeof(order));
+        RegCloseKey(opened);
+        if (set != ERROR_SUCCESS) {
+            if (error) *error = "cannot set the newdev override of " + Utf8(program);
+            return false;
+        }
+    }
+    const std::wstring file = JoinPath(medium.medium, L"newdev-scenario.txt");
+    if (scenario.empty()) {
+        DeleteFileW(file.c_str());
+        return true;
+    }
+    UniqueHandle out(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string line = std::string(scenario) + "\r\n";
+    DWORD written = 0;
+    if (out.get() == INVALID_HANDLE_VALUE ||
+        !WriteFile(out.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) ||
+        written != line.size()) {
+        if (error) *error = "cannot write " + Utf8(file);
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> NewdevCalls(const RunPaths& medium) {
+    std::vector<std::string> calls;
+    UniqueHandle in(CreateFileW(JoinPath(medium.medium, L"newdev-calls.txt").c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (in.get() == INVALID_HANDLE_VALUE) return calls;
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(in.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        bytes.append(buffer, read);
+    }
+    size_t start = 0;
+    for (size_t end = bytes.find('\n'); end != std::string::npos; end = bytes.find('\n', start)) {
+        std::string line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        calls.push_back(FromAnsi(line));
+        start = end + 1;
+    }
+    return calls;
 }
 
 std::string ProgramFolderOf(std::string_view printerName) {

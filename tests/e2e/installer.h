@@ -65,15 +65,24 @@ struct SeenText {
 struct ProgressWatch {
     std::vector<SeenText> statuses;  // every change of the status line, in order
     std::vector<SeenText> files;     // every change of the file line, in order
-    HWND box = nullptr;              // a message box the installer raised meanwhile
+    HWND raised = nullptr;           // a window the installer raised meanwhile: a message box
+                                     // or the USB prompt
     bool finished = false;           // 取消 became 关闭
     bool ended = false;              // the process ended
     double elapsedMs = 0;
 };
-// Reads the progress page every `pollMs` until its button reads 关闭, a message box of the
+// Reads the progress page every `pollMs` until its button reads 关闭, another window of the
 // installer appears, the process ends, or `timeoutMs` passes.
 ProgressWatch WatchProgress(const Process& installer, HWND page, DWORD timeoutMs, DWORD pollMs = 5);
 std::vector<std::string> TextsOf(const std::vector<SeenText>& seen);
+
+// USB runs: the newdev.dll double on the test medium (tests/e2e/newdev_double) stands in for
+// Windows' device installer. Makes Wine load it for TQ82Ins.exe and PnpDrvRefresh.exe started
+// from now on in this prefix, and writes `scenario` (a line of its README; empty: none, which
+// means no device) beside the installer of `medium`.
+bool UseNewdevDouble(const RunPaths& medium, std::string_view scenario, std::string* error);
+// The calls the double answered, one "program|hardware id|inf path|flags|answer" line each.
+std::vector<std::string> NewdevCalls(const RunPaths& medium);
 
 // The installer run from another folder: the test medium copied to `folder` (a Windows path
 // inside the prefix), without the files named in `leaveOut` (paths relative to the medium).

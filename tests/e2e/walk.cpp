@@ -187,8 +187,9 @@ bool WalkPages(const RunPaths& paths) {
     }
     Say("  status lines seen: " + stages);
     if (!watch.finished) {
-        Say(watch.box ? "  the installer asks: " + ReadMessageBox(watch.box).text
-                      : std::string("  the installation did not finish"));
+        Say(watch.raised ? "  the installer shows: " + Text(watch.raised) + " / " +
+                               ReadMessageBox(watch.raised).text
+                         : std::string("  the installation did not finish"));
         return false;
     }
     Say("Progress page, the installation done:");
