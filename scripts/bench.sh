@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Figures of the installer under Wine; not a test and not part of `make test`.
+#   scripts/bench.sh [RUNS]        (default 5 parallel installations)
+# Builds the test and release media, then inside the sandbox:
+#   - RUNS parallel installations, each in a fresh prefix, timed by tq_bench.exe as the robot
+#     drives them (start-up, wizard pages, copy, registration, shortcuts; medians);
+#   - the CPU time of a USB installation's wait for a printer that never comes: in the
+#     installer (newdev double, no device) and, for comparison, the queue watcher alone
+#     (tq_bench_watcher.exe, with no other queue and with five);
+#   - the sizes of the release medium's programs and libraries.
+# Everything is printed and kept in build/win64/bench/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ "${1:-}" != --in-sandbox ]; then
+  runs=${1:-5}
+  case "$runs" in ''|*[!0-9]*) echo "usage: bench.sh [RUNS]" >&2; exit 2 ;; esac
+  bash scripts/build.sh windows-x64 windows-x86
+  export TQ_HEADLESS=1
+  exec scripts/sandbox.sh build/win64 bash scripts/bench.sh --in-sandbox "$runs" \
+    "$(realpath build/win32/medium)"
+fi
+
+if [ "${TQ_SANDBOX:-}" != 1 ] || [ -z "${TQ_BUILD:-}" ]; then
+  echo "bench: --in-sandbox is for scripts/sandbox.sh" >&2
+  exit 2
+fi
+runs=$2
+release=$3
+bench="$TQ_BUILD/tests/bench"
+medium="$TQ_BUILD/medium"
+out="$TQ_BUILD/bench"
+prefix="$TQ_BUILD/wine/bench"
+records="$out/installations.txt"
+rm -rf "$out"
+mkdir -p "$out"
+bash scripts/make-prefix.sh template
+
+fresh_prefix() {
+  bash scripts/make-prefix.sh copy "$prefix"
+  export WINEPREFIX="$prefix"
+}
+end_prefix() {
+  "$WINESERVER" -k 2>/dev/null || true
+}
+trap 'end_prefix; rm -rf "$prefix"' EXIT
+
+# The programs write UTF-8: to files, never through a Wine console.
+for i in $(seq "$runs"); do
+  fresh_prefix
+  if ! "$WINELOADER" "$bench/tq_bench.exe" --install --record="$records" \
+      --installer="$medium/TQ82Ins.exe" --shots="$out" >"$out/install-$i.txt" 2>&1; then
+    echo "bench: installation run $i failed:" >&2
+    cat "$out/install-$i.txt" >&2
+  fi
+  end_prefix
+done
+
+# The newdev double on the medium plays a printer that is not plugged in.
+fresh_prefix
+"$WINELOADER" "$bench/tq_bench.exe" --usb-wait --seconds=10 --installer="$medium/TQ82Ins.exe" --shots="$out" >"$out/usb-wait.txt" 2>&1 ||
+  echo "bench: the USB wait could not be measured in the installer" >>"$out/usb-wait.txt"
+end_prefix
+
+fresh_prefix
+{
+  "$WINELOADER" "$bench/tq_bench_watcher.exe" --seconds=10
+  "$WINELOADER" "$bench/tq_bench_watcher.exe" --seconds=10 --queues=5
+} >"$out/watcher.txt" 2>&1 || echo "bench: the queue watcher could not be measured" >>"$out/watcher.txt"
+"$WINELOADER" "$bench/tq_bench.exe" --report="$records" --release-medium="$release" \
+  >"$out/report.txt" 2>&1
+end_prefix
+
+{
+  echo "Benchmark of $(git log -1 --format='%h %cs' 2>/dev/null || echo 'this tree'), $(nproc) processors, load $(cut -d' ' -f1-3 /proc/loadavg)"
+  echo
+  cat "$out/report.txt"
+  echo
+  echo "USB wait (10 s, no printer):"
+  sed 's/^/  /' "$out/usb-wait.txt" "$out/watcher.txt"
+} | tee "$out/summary.txt"
