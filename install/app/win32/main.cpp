@@ -89,6 +89,10 @@ struct Installer {
     tq::Win32InstallSignals signals{events};
     std::atomic<int> pnpSucceeded{0};
     std::unique_ptr<tq::Win32ProgressWindow> progressWindow;
+    tq::Win32DeviceInstaller devices;
+    tq::Win32ProgramRunner programs;
+    tq::Win32ProfileReader profiles;
+    tq::PlugAndPlayServices plugAndPlay{spooler, libraries, paths, devices, programs, profiles, ui};
     tq::EngineSteps steps{
         settings,
         tq::CopyServices{paths, files, processes, libraries},
@@ -96,7 +100,9 @@ struct Installer {
         registry,
         paths,
         links,
-        nullptr};
+        [this](tq::InstallJob& job) {
+            return tq::InstallPlugAndPlayDriver(job, settings, plugAndPlay, pnpSucceeded);
+        }};
 
     HWND WindowOf(tq::Page& page) {
         const auto it = host.open.find(&page);
