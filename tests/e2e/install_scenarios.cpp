@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,13 @@ constexpr char kLanguageMonitor[] = "Kestra TQ8240 Language Monitor";
 constexpr char kProposedShare[] = "KestraTQ";
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kUsbText[] = "此操作将允许系统硬件向导完成打印机的安装。";
+constexpr char kUsbStep1[] = "1、用USB电缆连接您的计算机和打印机";
+constexpr char kUsbStep2[] = "2、确认打印机电源已打开";
+constexpr char kUsbStep3[] = "如果您已用USB电缆与打印机连接，请关闭电源后再次打开。";
+constexpr char kHardwareId[] = "USBPRINT\\Kestra_TQ8240_Series80C1";
+constexpr char kUpdateFails[] = "UpdateDriverForPlugAndPlayDevices fails";
+constexpr char kUsbPort[] = "USB001";
 // A whole parallel installation takes about 5 s under Wine (4 s of it the fixed wait for
 // SysFileCopier.exe); generous for a busy machine.
 constexpr DWORD kInstallTimeoutMs = 60000;
@@ -457,6 +466,280 @@ TEST(E2e, MissingMediumFile) {
     ASSERT_TRUE(Click(page, IDCANCEL));
     EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(0));
     ExpectNothingStarted(installer->Id());
+}
+
+// ---- USB: the plug-and-play path with the newdev.dll double ----------------------------------
+
+// A USB run starts from a copy of the medium inside the prefix: the double reads its scenario
+// beside the installer and logs its calls there.
+std::optional<RunPaths> UsbMedium(std::string_view scenario, std::string* error) {
+    auto medium = CopyMediumTo(g_paths, WindowsFolder().substr(0, 3) + "usb-medium", {}, error);
+    if (medium && !UseNewdevDouble(*medium, scenario, error)) return std::nullopt;
+    return medium;
+}
+
+std::string SetupInfOf(const std::string& printerName) {
+    return ProgramFolderOf(printerName) + "\\Driver\\T8242if.inf";
+}
+
+// What the double logged for one call of `program` with the printer's hardware id and the INF
+// the staging put in the program folder.
+std::string NewdevCall(const char* program, const std::string& printerName, const char* answer) {
+    return std::string(program) + "|" + kHardwareId + "|" + SetupInfOf(printerName) + "|0|" +
+           answer;
+}
+
+// The verdict PnpDrvRefresh.exe left for the installer; -1 without the file.
+int SetupStateResults() {
+    const std::string path = WindowsFolder().substr(0, 3) + "Program Files\\Kestra\\SetupState.ini";
+    if (!PathExists(path)) return -1;
+    return static_cast<int>(GetPrivateProfileIntA("UpdateDriverForPlugAndPlayDevices", "Results",
+                                                  -1, ToAnsi(path).c_str()));
+}
+
+bool IsUsbPrompt(HWND window) {
+    return window != nullptr && Text(window) == "USB" && GetDlgItem(window, IDC_USB_STEP1);
+}
+
+// The prompt while it waits: its texts, 下一步 disabled (the default button), 取消; owned by
+// the progress page, over which it runs modally.
+void ExpectWaitingPrompt(HWND prompt, HWND page) {
+    EXPECT_EQ(ControlText(prompt, IDC_USB_TEXT), kUsbText);
+    EXPECT_EQ(ControlText(prompt, IDC_USB_STEP1), kUsbStep1);
+    EXPECT_EQ(ControlText(prompt, IDC_USB_STEP2), kUsbStep2);
+    EXPECT_EQ(ControlText(prompt, IDC_USB_STEP3), kUsbStep3);
+    EXPECT_EQ(ControlText(prompt, IDOK), "下一步(&N)");
+    EXPECT_FALSE(ControlEnabled(prompt, IDOK)) << "下一步 usable before the queue is there";
+    EXPECT_EQ(ControlText(prompt, IDCANCEL), "取消");
+    EXPECT_TRUE(ControlEnabled(prompt, IDCANCEL));
+    EXPECT_EQ(GetWindow(prompt, GW_OWNER), page);
+}
+
+// From a fresh start to the USB prompt: the copy and the plug-and-play preparation, then the
+// prompt. Returns the prompt (nullptr on failure) and the page through `page`.
+HWND InstallUntilPrompt(const Process& installer, InstallChoices choices, HWND* page) {
+    std::string error;
+    choices.connection = IDC_CONN_USB;
+    *page = OpenProgressPage(installer, choices, &error);
+    EXPECT_NE(*page, nullptr) << error;
+    if (*page == nullptr) return nullptr;
+    const ProgressWatch watch = WatchProgress(installer, *page, kInstallTimeoutMs);
+    PrintWatch("until the USB prompt", watch);
+    EXPECT_TRUE(IsUsbPrompt(watch.raised))
+        << "no USB prompt; the page shows \"" << ControlText(*page, IDC_PROGRESS_HEADING) << "\""
+        << (watch.raised ? ", and a window \"" + Text(watch.raised) + "\"" : "");
+    if (!IsUsbPrompt(watch.raised)) return nullptr;
+    const auto statuses = TextsOf(watch.statuses);
+    ExpectStagesInOrder(statuses);
+    EXPECT_EQ(statuses.back(), kStatusInstall) << "the wait begins after registration";
+    return watch.raised;
+}
+
+// The end of a USB installation: the page shows the completion display when the queue is
+// ready, then makes the shortcuts and the uninstall entry and shows it again. False as soon as
+// the failure display shows instead.
+bool WaitForUsbCompletion(const Process& installer, HWND page, const std::string& printerName) {
+    bool completed = false;
+    WaitUntil(
+        [&] {
+            if (ControlText(page, IDC_PROGRESS_HEADING) == kHeadingFailed) return true;
+            completed =
+                RegistryText(HKEY_LOCAL_MACHINE, kUninstallKey + printerName, "DisplayName") &&
+                ControlText(page, IDC_PROGRESS_STATUS) == kStatusDone &&
+                ControlText(page, IDCANCEL) == "关闭";
+            return completed;
+        },
+        kInstallTimeoutMs, installer.Handle());
+    return completed;
+}
+
+// The single queue of a USB installation, as the queue watcher left it.
+void ExpectUsbQueue(const std::string& printerName, bool isDefault, const std::string& shareName) {
+    const auto queues = ListQueues();
+    ASSERT_EQ(queues.size(), 1u) << "expected exactly the plug-and-play queue";
+    const QueueInfo& q = queues.front();
+    EXPECT_EQ(q.name, printerName);
+    EXPECT_EQ(q.port, kUsbPort);
+    EXPECT_EQ(q.driver, kModelDriver);
+    if (shareName.empty()) {
+        EXPECT_EQ(q.attributes & PRINTER_ATTRIBUTE_SHARED, 0u) << "shared without being asked";
+    } else {
+        EXPECT_EQ(q.shareName, shareName);
+        EXPECT_NE(q.attributes & PRINTER_ATTRIBUTE_SHARED, 0u) << "not shared";
+    }
+    EXPECT_EQ(DefaultPrinter(),
+              isDefault ? std::optional<std::string>(printerName) : std::optional<std::string>());
+}
+
+// The spooler is ready for plug-and-play: both monitors and the model's driver, no queue yet.
+void ExpectPreparedForPlugAndPlay() {
+    const auto monitors = ListMonitors();
+    for (const char* monitor : {kLanguageMonitor, "USB Monitor"}) {
+        EXPECT_NE(std::find(monitors.begin(), monitors.end(), monitor), monitors.end())
+            << monitor << " is not registered";
+    }
+    EXPECT_TRUE(ModelDriverRegistered());
+    EXPECT_TRUE(ListQueues().empty()) << "a queue before the printer was plugged in";
+}
+
+TEST(E2e, UsbPlugIn) {
+    std::string error;
+    const auto medium = UsbMedium("no-device", &error);  // the printer is not plugged in yet
+    ASSERT_TRUE(medium) << error;
+    InstallChoices choices;
+    choices.shareName = kProposedShare;  // the model's name kept, default printer on, shared
+
+    auto installer = StartInstaller(*medium, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND page = nullptr;
+    HWND prompt = InstallUntilPrompt(*installer, choices, &page);
+    ASSERT_NE(prompt, nullptr);
+    ExpectWaitingPrompt(prompt, page);
+    ExpectShot(prompt, "usb-prompt");
+    EXPECT_EQ(NewdevCalls(*medium), std::vector<std::string>{NewdevCall("TQ82Ins.exe", kModelDriver,
+                                                                        "FALSE 0xE000020B")});
+    ExpectPreparedForPlugAndPlay();
+
+    // Plug-and-play finds the printer: a queue of the model under the model's name.
+    ASSERT_TRUE(AddQueue(kModelDriver, kUsbPort, kModelDriver, &error)) << error;
+    ASSERT_TRUE(WaitGone(prompt)) << "the prompt stayed after the queue appeared";
+    ASSERT_TRUE(WaitForUsbCompletion(*installer, page, kModelDriver))
+        << "no completion after the queue appeared; the page shows \""
+        << ControlText(page, IDC_PROGRESS_HEADING) << "\"";
+    ExpectCompletedPage(page, kModelDriver);
+    ExpectShot(page, "progress-done");
+    ExpectUsbQueue(kModelDriver, true, kProposedShare);
+    ExpectInstalledFiles(kModelDriver);
+
+    ASSERT_TRUE(Click(page, IDCANCEL));
+    EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
+}
+
+TEST(E2e, UsbCancel) {
+    std::string error;
+    // WOW64 without a device: the installer is refused the update, PnpDrvRefresh.exe finds no
+    // printer and says so in SetupState.ini; the prompt then waits for the user.
+    const auto medium = UsbMedium("wow64-no-device", &error);
+    ASSERT_TRUE(medium) << error;
+    auto installer = StartInstaller(*medium, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND page = nullptr;
+    HWND prompt = InstallUntilPrompt(*installer, InstallChoices{}, &page);
+    ASSERT_NE(prompt, nullptr);
+    ExpectWaitingPrompt(prompt, page);
+    // The helper program got the same INF and hardware id, its command line whole.
+    EXPECT_EQ(NewdevCalls(*medium),
+              (std::vector<std::string>{
+                  NewdevCall("TQ82Ins.exe", kModelDriver, "FALSE 0xE0000235"),
+                  NewdevCall("PnpDrvRefresh.exe", kModelDriver, "FALSE 0xE000020B")}));
+    EXPECT_EQ(SetupStateResults(), 0);
+    const auto before = ReadControls(prompt);
+
+    // 取消 asks; 否 leaves the prompt waiting as it was.
+    ASSERT_TRUE(Click(prompt, IDCANCEL));
+    HWND box = WaitForBoxOver(*installer, prompt);
+    ASSERT_NE(box, nullptr) << "取消 on the prompt raised no question";
+    ExpectCancelQuestion(box);
+    ASSERT_TRUE(Click(box, IDNO));
+    ASSERT_TRUE(WaitGone(box));
+    EXPECT_TRUE(IsWindow(prompt) && IsWindowVisible(prompt)) << "否 closed the prompt";
+    EXPECT_EQ(ReadControls(prompt), before);
+    EXPECT_FALSE(ControlEnabled(prompt, IDOK));
+
+    // Esc asks the same; 是 gives up the wait: the prompt closes and the page shows the
+    // failure. The program goes on until 关闭.
+    PressKey(prompt, VK_ESCAPE);
+    box = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (HWND w : TopLevelWindows(installer->Id())) {
+                if (w != page && w != prompt && IsMessageBox(w)) box = w;
+            }
+            return box != nullptr;
+        },
+        kReactionTimeoutMs, installer->Handle()))
+        << "Esc on the prompt raised no question";
+    ExpectCancelQuestion(box);
+    ASSERT_TRUE(Click(box, IDYES));
+    ASSERT_TRUE(WaitGone(prompt)) << "是 left the prompt open";
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(page, IDCANCEL) == "关闭"; }, kReactionTimeoutMs,
+                          installer->Handle()));
+    ExpectFailedPage(page);
+    ExpectShot(page, "progress-failed");
+    EXPECT_TRUE(installer->Running()) << "是 on the prompt ended the program";
+    EXPECT_TRUE(ListQueues().empty());
+
+    ASSERT_TRUE(Click(page, IDCANCEL));
+    EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(0));
+    ExpectNothingStarted(installer->Id());
+}
+
+TEST(E2e, UsbWow64) {
+    std::string error;
+    // A 32-bit installer on 64-bit Windows with the printer plugged in: refused the update, it
+    // hands it to PnpDrvRefresh.exe, which gets the printer (the double makes the queue) and
+    // leaves Results = 1. The wait then ends at once, without the user.
+    const auto medium = UsbMedium("wow64", &error);
+    ASSERT_TRUE(medium) << error;
+    auto installer = StartInstaller(*medium, &error);
+    ASSERT_TRUE(installer) << error;
+    InstallChoices choices;
+    choices.connection = IDC_CONN_USB;
+    HWND page = OpenProgressPage(*installer, choices, &error);
+    ASSERT_NE(page, nullptr) << error;
+    ASSERT_TRUE(WaitForUsbCompletion(*installer, page, kModelDriver))
+        << "no completion; the page shows \"" << ControlText(page, IDC_PROGRESS_HEADING) << "\"";
+    // The prompt came and went by itself.
+    EXPECT_EQ(TopLevelWindows(installer->Id()), std::vector<HWND>{page});
+    ExpectCompletedPage(page, kModelDriver);
+    EXPECT_EQ(NewdevCalls(*medium),
+              (std::vector<std::string>{NewdevCall("TQ82Ins.exe", kModelDriver, "FALSE 0xE0000235"),
+                                        NewdevCall("PnpDrvRefresh.exe", kModelDriver, "TRUE")}));
+    EXPECT_EQ(SetupStateResults(), 1);
+    ExpectUsbQueue(kModelDriver, true, "");
+    ExpectInstalledFiles(kModelDriver);
+
+    ASSERT_TRUE(Click(page, IDCANCEL));
+    EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
+}
+
+TEST(E2e, UsbUpdateErrors) {
+    // The three errors the installer knows: a warning box of its own (no owner) naming the
+    // error, then the failure display, and no prompt. One run each, in the same prefix.
+    const std::pair<const char*, const char*> errors[] = {
+        {"error 0", "NO_ERROR"}, {"error 2", "FILE_NOT_FOUND"}, {"error 1004", "INVALID_FLAGS"}};
+    std::string error;
+    auto medium = UsbMedium("", &error);
+    ASSERT_TRUE(medium) << error;
+    for (const auto& [scenario, caption] : errors) {
+        SCOPED_TRACE(scenario);
+        ASSERT_TRUE(UseNewdevDouble(*medium, scenario, &error)) << error;
+        auto installer = StartInstaller(*medium, &error);
+        ASSERT_TRUE(installer) << error;
+        InstallChoices choices;
+        choices.connection = IDC_CONN_USB;
+        HWND page = OpenProgressPage(*installer, choices, &error);
+        ASSERT_NE(page, nullptr) << error;
+        const ProgressWatch watch = WatchProgress(*installer, page, kInstallTimeoutMs);
+        HWND box = watch.raised;
+        ASSERT_TRUE(box != nullptr && IsMessageBox(box))
+            << "no warning; the page shows \"" << ControlText(page, IDC_PROGRESS_HEADING) << "\"";
+        const MessageBoxView view = ReadMessageBox(box);
+        EXPECT_EQ(view.text, kUpdateFails);
+        EXPECT_EQ(view.caption, caption);
+        EXPECT_EQ(ButtonIds(view), std::vector<int>{IDOK});
+        EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr) << "the warning has an owner";
+        if (std::string(caption) == "FILE_NOT_FOUND") ExpectShot(box, "update-error");
+        ASSERT_TRUE(Click(box, IDOK));
+        ASSERT_TRUE(WaitUntil([&] { return ControlText(page, IDCANCEL) == "关闭"; },
+                              kReactionTimeoutMs, installer->Handle()))
+            << "no failure display after the warning";
+        ExpectFailedPage(page);
+        EXPECT_EQ(TopLevelWindows(installer->Id()), std::vector<HWND>{page}) << "a USB prompt";
+        EXPECT_TRUE(ListQueues().empty());
+        ASSERT_TRUE(Click(page, IDCANCEL));
+        EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(0));
+    }
 }
 
 }  // namespace
