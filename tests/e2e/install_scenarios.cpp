@@ -615,6 +615,36 @@ TEST(E2e, UsbPlugIn) {
     EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
 }
 
+// Another name, no default, no share: the queue plug-and-play made under the model's name ends
+// up renamed. (Default or share after a rename cannot be seen under Wine: it does not open a
+// renamed queue by its new name; the host tests cover that order.)
+TEST(E2e, UsbPlugInRenamed) {
+    std::string error;
+    const auto medium = UsbMedium("no-device", &error);
+    ASSERT_TRUE(medium) << error;
+    InstallChoices choices;
+    choices.printerName = "前台 USB 打印机";
+    choices.setAsDefault = false;
+
+    auto installer = StartInstaller(*medium, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND page = nullptr;
+    HWND prompt = InstallUntilPrompt(*installer, choices, &page);
+    ASSERT_NE(prompt, nullptr);
+    ExpectWaitingPrompt(prompt, page);
+
+    ASSERT_TRUE(AddQueue(kModelDriver, kUsbPort, kModelDriver, &error)) << error;
+    ASSERT_TRUE(WaitGone(prompt)) << "the prompt stayed after the queue appeared";
+    ASSERT_TRUE(WaitForUsbCompletion(*installer, page, choices.printerName))
+        << "no completion after the queue appeared; the page shows \""
+        << ControlText(page, IDC_PROGRESS_HEADING) << "\"";
+    ExpectCompletedPage(page, choices.printerName);
+    ExpectUsbQueue(choices.printerName, false, "");
+
+    ASSERT_TRUE(Click(page, IDCANCEL));
+    EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
+}
+
 TEST(E2e, UsbCancel) {
     std::string error;
     // WOW64 without a device: the installer is refused the update, PnpDrvRefresh.exe finds no
