@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "platform/win32/owners.h"
+
 namespace tq {
 
 namespace {
@@ -12,36 +14,6 @@ namespace {
 // newdev.dll is looked up at run time: the installer must start where it is missing, and a
 // missing export is a failed call.
 using UpdateDriverFn = decltype(&UpdateDriverForPlugAndPlayDevicesA);
-
-class LoadedLibrary {
-  public:
-    // Bare name: the standard search, the program's own folder first (the current directory
-    // was taken out of the search at start-up).
-    explicit LoadedLibrary(const char* name) : module_(LoadLibraryA(name)) {}
-    ~LoadedLibrary() {
-        if (module_ != nullptr) FreeLibrary(module_);
-    }
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-    HMODULE get() const { return module_; }
-
-  private:
-    HMODULE module_;
-};
-
-class KernelHandle {
-  public:
-    explicit KernelHandle(HANDLE handle) : handle_(handle) {}
-    ~KernelHandle() {
-        if (handle_ != nullptr) CloseHandle(handle_);
-    }
-    KernelHandle(const KernelHandle&) = delete;
-    KernelHandle& operator=(const KernelHandle&) = delete;
-    HANDLE get() const { return handle_; }
-
-  private:
-    HANDLE handle_;
-};
 
 }  // namespace
 

@@ -4,23 +4,9 @@
 
 #include <vector>
 
+#include "platform/win32/owners.h"
+
 namespace tq {
-
-namespace {
-// A kernel handle, closed when it goes out of scope.
-class KernelHandle {
-  public:
-    explicit KernelHandle(HANDLE handle) : handle_(handle) {}
-    ~KernelHandle() {
-        if (handle_ != nullptr) CloseHandle(handle_);
-    }
-    KernelHandle(const KernelHandle&) = delete;
-    KernelHandle& operator=(const KernelHandle&) = delete;
-
-  private:
-    HANDLE handle_;
-};
-}  // namespace
 
 bool Win32Processes::StartProgram(const std::string& commandLine, int showCommand) {
     // What WinExec does, without its 16-bit heritage: the program is the command line's first

@@ -2,29 +2,11 @@
 
 #include <windows.h>
 
+#include "platform/win32/owners.h"
+
 namespace tq {
 
 namespace {
-
-// A library loaded by bare name for the length of one call.
-class LoadedLibrary {
-  public:
-    explicit LoadedLibrary(const char* name) : module_(LoadLibraryA(name)) {}
-    ~LoadedLibrary() {
-        if (module_ != nullptr) FreeLibrary(module_);
-    }
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-
-    template <typename Fn>
-    Fn* Export(const char* name) const {
-        if (module_ == nullptr) return nullptr;
-        return reinterpret_cast<Fn*>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
-    }
-
-  private:
-    HMODULE module_;
-};
 
 // Calls library!exportName(args...) once; 0 when the library or the export is missing.
 template <typename... Args>
