@@ -73,11 +73,17 @@ SearchResult RunPrinterSearch(Sockets& sockets, const PrinterSearchSettings& set
     report.ClearList();
 
     std::array<unsigned char, kDiscoveryReceiveBufferSize> buffer;
+    int failuresInARow = 0;
     for (;;) {
         const Received received = socket->ReceiveFrom(buffer.data(), buffer.size());
         if (received.status == ReceiveStatus::TimedOut) return SearchResult::Ended;
-        // Other errors (an oversized datagram among them) lose one datagram, not the search.
-        if (received.status != ReceiveStatus::Datagram) continue;
+        // Other errors (an oversized datagram among them) lose one datagram, not the search. A
+        // socket that fails at once on every receive would spin for ever: such a run ends.
+        if (received.status != ReceiveStatus::Datagram) {
+            if (++failuresInARow >= kMaxReceiveFailuresInARow) return SearchResult::Ended;
+            continue;
+        }
+        failuresInARow = 0;
         DiscoveredPrinter printer;
         if (!ParseDiscoveryReply(buffer.data(), received.length, printer)) continue;
         FormatDottedAddress(received.sender, printer.ipAddress);

@@ -17,6 +17,9 @@ constexpr std::uint16_t kDiscoveryPort = 161;
 // The search ends at the first receive that waits this long without a datagram.
 constexpr unsigned kDiscoverySilenceMilliseconds = 6000;
 
+// Receive errors in a row after which the search ends rather than spin on a broken socket.
+inline constexpr int kMaxReceiveFailuresInARow = 1000;
+
 struct PrinterSearchSettings {
     // The text of the host address file; empty: the first address of the host entry.
     std::string hostAddress;

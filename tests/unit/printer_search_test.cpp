@@ -243,6 +243,46 @@ TEST(PrinterSearch, EndsBeforeClearingTheListWhenItCannotSend) {
     }
 }
 
+// A socket whose every receive fails at once, as a broken one can.
+struct BrokenSockets : Sockets {
+    struct Socket : DatagramSocket {
+        int* receives;
+        explicit Socket(int* r) : receives(r) {}
+        bool SetBroadcast(bool) override { return true; }
+        bool SetReceiveTimeout(unsigned) override { return true; }
+        bool Bind(std::uint32_t, std::uint16_t) override { return true; }
+        bool SendTo(const unsigned char*, std::size_t, std::uint32_t, std::uint16_t) override {
+            return true;
+        }
+        Received ReceiveFrom(unsigned char*, std::size_t) override {
+            ++*receives;
+            return {ReceiveStatus::Failed, 0, 0};
+        }
+    };
+    struct Session : SocketSession {
+        int* receives;
+        explicit Session(int* r) : receives(r) {}
+        std::unique_ptr<DatagramSocket> OpenDatagramSocket() override {
+            return std::make_unique<Socket>(receives);
+        }
+        bool HostEntryAddress(std::uint32_t& address) override {
+            address = 0x7F000001;
+            return true;
+        }
+    };
+    int receives = 0;
+    std::unique_ptr<SocketSession> Start() override { return std::make_unique<Session>(&receives); }
+};
+
+TEST(PrinterSearch, ASocketThatAlwaysFailsEndsTheSearchInsteadOfSpinning) {
+    BrokenSockets sockets;
+    RecordingReport report;
+    PrinterSearchSettings settings;
+    settings.destinationAddress = 0x7F000001;  // never used: nothing is really sent
+    EXPECT_EQ(RunPrinterSearch(sockets, settings, report), SearchResult::Ended);
+    EXPECT_EQ(sockets.receives, kMaxReceiveFailuresInARow);
+}
+
 TEST(PrinterSearchResults, OnlyStartBindAndSendFailuresHaveAMessage) {
     EXPECT_STREQ(SearchResultMessage(SearchResult::StartFailed), "Winsocket start error!");
     EXPECT_STREQ(SearchResultMessage(SearchResult::BindFailed),
