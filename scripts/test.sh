@@ -5,7 +5,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-bash scripts/build.sh host windows-x64 windows-x86 || { echo "Total: 0 passed, 1 failed"; exit 1; }
+bash scripts/build.sh host windows-x64 windows-x86 fuzz || { echo "Total: 0 passed, 1 failed"; exit 1; }
 
 mkdir -p build/logs
 status=0
@@ -20,9 +20,13 @@ TQ_HEADLESS=1 scripts/sandbox.sh build/win64 bash -c '
   ctest --test-dir "$TQ_BUILD" --output-on-failure --timeout 300' 2>&1 | tee build/logs/wine.log
 [ "${PIPESTATUS[0]}" = 0 ] || status=1
 
+echo "== fuzzing the parsers of outside input (a minute each)"
+ctest --test-dir build/fuzz --output-on-failure 2>&1 | tee build/logs/fuzz.log
+[ "${PIPESTATUS[0]}" = 0 ] || status=1
+
 passed=0
 failed=0
-for log in build/logs/host.log build/logs/wine.log; do
+for log in build/logs/host.log build/logs/wine.log build/logs/fuzz.log; do
   line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
   if [ -z "$line" ]; then
     echo "test: no CTest summary in $log" >&2
