@@ -16,6 +16,9 @@ class SystemPaths {
     virtual std::string SystemDirectory() = 0;
     // GetPrinterDriverDirectoryA (local, own environment, level 1), without a trailing backslash.
     virtual std::string PrinterDriverDirectory() = 0;
+    // SHGetSpecialFolderPathA(CSIDL_APPDATA) without creating it: the user's roaming
+    // application-data folder, without a trailing backslash.
+    virtual std::string ApplicationDataFolder() = 0;
 };
 
 }  // namespace tq

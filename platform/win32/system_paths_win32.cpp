@@ -1,6 +1,7 @@
 #include "platform/win32/system_paths_win32.h"
 
 #include <windows.h>
+#include <shlobj.h>
 #include <winspool.h>
 
 namespace tq {
@@ -41,6 +42,13 @@ std::string Win32SystemPaths::PrinterDriverDirectory() {
                                     sizeof(buffer), &needed)) {
         return {};
     }
+    buffer[MAX_PATH - 1] = '\0';
+    return Folder(buffer, static_cast<UINT>(lstrlenA(buffer)));
+}
+
+std::string Win32SystemPaths::ApplicationDataFolder() {
+    char buffer[MAX_PATH] = "";
+    if (!SHGetSpecialFolderPathA(nullptr, buffer, CSIDL_APPDATA, FALSE)) return {};
     buffer[MAX_PATH - 1] = '\0';
     return Folder(buffer, static_cast<UINT>(lstrlenA(buffer)));
 }

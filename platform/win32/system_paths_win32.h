@@ -10,6 +10,7 @@ class Win32SystemPaths : public SystemPaths {
     std::string WindowsDirectory() override;
     std::string SystemDirectory() override;
     std::string PrinterDriverDirectory() override;
+    std::string ApplicationDataFolder() override;
 };
 
 }  // namespace tq

@@ -32,6 +32,7 @@ class FixedPaths : public SystemPaths {
     std::string WindowsDirectory() override { return windows; }
     std::string SystemDirectory() override { return system; }
     std::string PrinterDriverDirectory() override { return driver; }
+    std::string ApplicationDataFolder() override { return {}; }
 
     std::string module = std::string(kMedium) + "TQ82Ins.exe";
     std::string windows = "C:\\WINDOWS";

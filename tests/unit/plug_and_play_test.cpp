@@ -85,6 +85,7 @@ class Paths : public SystemPaths {
     std::string WindowsDirectory() override { return windows; }
     std::string SystemDirectory() override { return windows + "\\system32"; }
     std::string PrinterDriverDirectory() override { return kDriverDir; }
+    std::string ApplicationDataFolder() override { return {}; }
     std::string module = "E:\\Kestra CD\\TQ82Ins.exe";
     std::string windows = "C:\\WINDOWS";
 };

@@ -45,6 +45,7 @@ struct Paths : SystemPaths {
     std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
     std::string SystemDirectory() override { return "C:\\WINDOWS\\system32"; }
     std::string PrinterDriverDirectory() override { return "C:\\WINDOWS\\system32\\spool"; }
+    std::string ApplicationDataFolder() override { return {}; }
 };
 
 struct System : SystemInfo {

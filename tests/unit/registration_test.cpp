@@ -23,6 +23,7 @@ class Paths : public SystemPaths {
     std::string WindowsDirectory() override { return "C:\\windows"; }
     std::string SystemDirectory() override { return "C:\\windows\\system32"; }
     std::string PrinterDriverDirectory() override { return kDriverDir; }
+    std::string ApplicationDataFolder() override { return {}; }
 };
 
 class System : public SystemInfo {

@@ -31,6 +31,7 @@ class FixedPaths : public SystemPaths {
     std::string WindowsDirectory() override { return windows; }
     std::string SystemDirectory() override { return system; }
     std::string PrinterDriverDirectory() override { return {}; }
+    std::string ApplicationDataFolder() override { return {}; }
     std::string module = kProgram;
     std::string windows = "C:\\WINDOWS";
     std::string system = "C:\\WINDOWS\\SYSTEM";

@@ -33,6 +33,7 @@ class FixedPaths : public SystemPaths {
     std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
     std::string SystemDirectory() override { return "C:\\WINDOWS\\system32"; }
     std::string PrinterDriverDirectory() override { return {}; }
+    std::string ApplicationDataFolder() override { return {}; }
 };
 
 struct ShortcutsTest : ::testing::Test {
