@@ -22,11 +22,19 @@ rm -rf "$shots"
 mkdir -p "$shots"
 export WINEPREFIX=$prefix
 
+# Scenarios that search the network get the private test network with its SNMP agents.
+network=0
+case $name in NetworkSearch*) network=1 ;; esac
+if [ "$network" = 1 ]; then
+  bash "$root/scripts/testnet.sh" up || exit 2
+fi
+
 "$WINELOADER" "$robot" --gtest_filter="E2e.$name" \
   --installer="$medium/TQ82Ins.exe" --shots="$shots"
 status=$?
 # Nothing of this prefix may outlive the scenario (a stuck installer, the services).
 "$WINESERVER" -k 2>/dev/null || true
+[ "$network" = 1 ] && bash "$root/scripts/testnet.sh" down
 # A prefix is ~700 MB: keep it only where a scenario failed, for a look inside.
 [ "$status" = 0 ] && rm -rf "$prefix"
 

@@ -41,6 +41,14 @@ class Page {
     virtual PageResult OnCommand(int control, PageControls& controls) = 0;
     // The window's close button.
     virtual PageResult OnClose(PageControls& controls) = 0;
+    // A click on a list view of the page (after the list has updated its selection).
+    virtual PageResult OnListClick(int /*control*/, PageControls& /*controls*/) {
+        return PageResult::Stay();
+    }
+    // A timer started with PageControls::StartTimer.
+    virtual PageResult OnTimer(int /*id*/, PageControls& /*controls*/) {
+        return PageResult::Stay();
+    }
     // The program's own window messages (WM_USER and above) that the page takes; every other
     // message is left to the dialog manager (some of its own share that range).
     virtual bool TakesMessage(unsigned /*message*/) const { return false; }
@@ -79,7 +87,8 @@ class PageHost {
 class ChildDialogs {
   public:
     virtual ~ChildDialogs() = default;
-    // Runs `child` modally over `owner`'s window; returns the code given to End.
+    // Runs `child` modally over `owner`'s window; returns the code given to End, or the exit
+    // code of the PageResult::End that one of the child's own handlers returned.
     virtual int RunChild(Page& child, Page& owner) = 0;
     // Ends a child that is running; nothing when it is not.
     virtual void End(Page& child, int code) = 0;

@@ -3,6 +3,8 @@
 // the host tests use fakes.
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,12 @@ struct ListColumn {
     int widthPixels;
 };
 
+// Extended looks of a report-style list view, combined with |.
+enum : unsigned { kListGridLines = 0x1, kListFullRowSelect = 0x2 };
+
+// The four fields of an IPv4 address control, first to last; a blank field reads as 0.
+using IpFields = std::array<int, 4>;
+
 class PageControls {
   public:
     virtual ~PageControls() = default;
@@ -35,10 +43,24 @@ class PageControls {
     virtual void SetFocus(int control) = 0;
     virtual void SetCheck(int control, bool checked) = 0;
     virtual bool IsChecked(int control) = 0;
-    // Report-style list views: left-aligned columns, optional grid lines.
-    virtual void ListInit(int control, const std::vector<ListColumn>& columns, bool gridLines) = 0;
+    // Report-style list views: left-aligned columns, `extras` from kListGridLines and
+    // kListFullRowSelect.
+    virtual void ListInit(int control, const std::vector<ListColumn>& columns,
+                          unsigned extras) = 0;
     virtual void ListClear(int control) = 0;
+    // Adds a row; a list that sorts itself puts it in its place.
     virtual void ListAddRow(int control, const std::vector<std::string>& cells) = 0;
+    // The selected row of a single-selection list, -1 when none is.
+    virtual int ListSelectedRow(int control) = 0;
+    virtual std::string ListCellText(int control, int row, int column) = 0;
+    // IPv4 address controls: the range a field accepts, the fields, and setting them (an
+    // empty optional blanks the control).
+    virtual void IpAddressSetRange(int control, int field, int low, int high) = 0;
+    virtual IpFields IpAddressGet(int control) = 0;
+    virtual void IpAddressSet(int control, const std::optional<IpFields>& fields) = 0;
+    // A timer of the page's window: OnTimer(id) every `milliseconds` until it is killed.
+    virtual void StartTimer(int id, unsigned milliseconds) = 0;
+    virtual void StopTimer(int id) = 0;
     // Progress bars: range, position, step, and one step forward (past the top it starts
     // again from the bottom, as the Windows control does).
     virtual void ProgressSetRange(int control, int low, int high) = 0;

@@ -31,7 +31,7 @@ void WelcomePage::Open(PageControls& controls) {
     controls.ListInit(IDC_WELCOME_LIST,
                       {{ui_.LoadText(IDS_COLUMN_PRINTER_NAME), kColumnWidthPixels},
                        {ui_.LoadText(IDS_COLUMN_PORT), kColumnWidthPixels}},
-                      /*gridLines=*/true);
+                      kListGridLines);
     controls.SetText(IDC_WELCOME_LINE, ui_.LoadText(IDS_WELCOME_LINE_PLAIN));
     controls.SetText(IDC_WELCOME_BLOCK, "");
     controls.Show(IDC_WELCOME_CONTINUE, false);

@@ -53,9 +53,17 @@ struct InstallChoices {
     std::string shareName;  // empty: 不共享; otherwise 共享为 with this name
     int connection = IDC_CONN_PARALLEL;
 };
-// From a fresh start on the plain welcome page to the progress page, answering every page with
-// `choices` and 下一步. nullptr (and `error`) when a page does not come or refuses a choice.
+// From a fresh start on the plain welcome page to the connection type page with the connection
+// of `choices` chosen (下一步 not pressed yet), answering every page before with `choices` and
+// 下一步. nullptr (and `error`) when a page does not come or refuses a choice.
+HWND WalkToConnectionChoice(const Process& installer, const InstallChoices& choices,
+                            std::string* error);
+// The same walk on to the progress page.
 HWND OpenProgressPage(const Process& installer, const InstallChoices& choices, std::string* error);
+// The network pages: the TCP/IP port page (any step), the search dialog, the adapter dialog.
+HWND WaitForTcpIpPortPage(const Process& installer);
+HWND WaitForSearchDialog(const Process& installer);
+HWND WaitForAdapterDialog(const Process& installer);
 
 // What the progress page showed while the robot watched it.
 struct SeenText {

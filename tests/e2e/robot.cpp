@@ -447,6 +447,58 @@ std::vector<ControlView> ReadControls(HWND dialog) {
     return controls;
 }
 
+bool ClickListRow(HWND list, int row) {
+    UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                     FALSE, ProcessOf(list)));
+    if (!process) return false;
+    RemoteBlock block(process.get(), sizeof(RECT));
+    RECT rect{};
+    rect.left = LVIR_LABEL;
+    if (!block || !block.Write(0, &rect, sizeof(rect)) ||
+        !Ask(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(block.At(0))) ||
+        !block.Read(0, &rect, sizeof(rect))) {
+        return false;
+    }
+    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    return PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+           PostMessageW(list, WM_LBUTTONUP, 0, at);
+}
+
+std::vector<HWND> IpFieldEdits(HWND control) {
+    std::vector<std::pair<LONG, HWND>> found;
+    for (HWND child = GetWindow(control, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        found.emplace_back(r.left, child);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<HWND> edits;
+    for (const auto& f : found) edits.push_back(f.second);
+    return edits;
+}
+
+std::vector<std::string> IpFieldTexts(HWND control) {
+    std::vector<std::string> texts;
+    for (HWND edit : IpFieldEdits(control)) texts.push_back(Text(edit));
+    return texts;
+}
+
+bool SetIpAddress(HWND control, BYTE a, BYTE b, BYTE c, BYTE d) {
+    return TryAsk(control, IPM_SETADDRESS, 0, static_cast<LPARAM>(MAKEIPADDRESS(a, b, c, d)))
+        .has_value();
+}
+
+bool SetIpFieldTexts(HWND control, const std::vector<std::string>& texts) {
+    const auto edits = IpFieldEdits(control);
+    if (edits.size() != 4 || texts.size() != 4) return false;
+    for (size_t i = 0; i < 4; ++i) {
+        const std::wstring text = Wide(texts[i]);
+        if (!TryAsk(edits[i], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()))) return false;
+    }
+    return true;
+}
+
 std::optional<ListViewContents> ReadListView(HWND list) {
     UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
                                      FALSE, ProcessOf(list)));

@@ -166,6 +166,19 @@ struct ListViewContents {
 // opened or a read fails.
 std::optional<ListViewContents> ReadListView(HWND list);
 
+// Clicks row `row` of a list view of another process with the mouse (posted button down and
+// up at the middle of the row's label), so the list selects it and tells its dialog NM_CLICK.
+bool ClickListRow(HWND list, int row);
+
+// IPv4 address controls (SysIPAddress32) of another process. The four field edits, left to
+// right; each field's text as shown.
+std::vector<HWND> IpFieldEdits(HWND control);
+std::vector<std::string> IpFieldTexts(HWND control);
+// Sets the four fields as a program does (IPM_SETADDRESS).
+bool SetIpAddress(HWND control, BYTE a, BYTE b, BYTE c, BYTE d);
+// Sets each field's text (an empty text leaves the field blank), as typing would.
+bool SetIpFieldTexts(HWND control, const std::vector<std::string>& texts);
+
 // ---- Pictures --------------------------------------------------------------------------------
 
 // Repaints `window` (and children), waits until two captures of its screen rectangle agree, and

@@ -674,9 +674,9 @@ TEST(E2e, ConnectionType) {
     // 取消 answered 是 cancels the installation: exit code 1.
     CancelWithYes(*installer, page);
 
-    // A second run: the network printer option and 下一步. The TCP/IP port page is still to
-    // come, so the wizard ends there, normally. (USB and parallel lead to the progress page:
-    // install_scenarios.cpp.)
+    // A second run: the network printer option and 下一步 lead to the TCP/IP port page, whose
+    // 上一步 on its first step comes back here with the choice kept. (USB and parallel lead to
+    // the progress page: install_scenarios.cpp; the network pages: network_scenarios.cpp.)
     auto again = StartInstaller(g_paths, &error);
     ASSERT_TRUE(again) << error;
     page = OpenConnectionTypePage(*again);
@@ -684,7 +684,13 @@ TEST(E2e, ConnectionType) {
     ASSERT_TRUE(Click(page, IDC_CONN_NETWORK));
     ASSERT_TRUE(WaitChecked(page, IDC_CONN_NETWORK));
     ASSERT_TRUE(Click(page, IDOK));
-    EXPECT_EQ(again->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(0));
+    HWND port = WaitForTcpIpPortPage(*again);
+    ASSERT_NE(port, nullptr) << "网络打印机 and 下一步 did not open the TCP/IP port page";
+    ASSERT_TRUE(Click(port, IDC_BACK));
+    page = WaitForConnectionTypePage(*again);
+    ASSERT_NE(page, nullptr) << "上一步 on the TCP/IP port page did not come back";
+    EXPECT_EQ(chosen(page), std::vector<int>{IDC_CONN_NETWORK});
+    CancelWithYes(*again, page);
 }
 
 }  // namespace

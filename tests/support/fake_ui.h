@@ -2,9 +2,11 @@
 // texts are "<id>" markers and whose message boxes answer from a script.
 #pragma once
 
+#include <array>
 #include <deque>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "install/app/ui.h"
@@ -43,7 +45,13 @@ class FakeControls : public PageControls {
         int low = 0, high = 100, position = 0, step = 10;  // progress bars
         std::vector<ListColumn> columns;
         bool gridLines = false;
+        bool fullRowSelect = false;
+        bool sorted = false;  // rows kept in ascending order of their first cell
         std::vector<std::vector<std::string>> rows;
+        int selected = -1;
+        std::array<std::pair<int, int>, 4> ipRanges{};  // {low, high} of each field
+        IpFields ip = {0, 0, 0, 0};
+        bool ipBlank = true;
     };
 
     void SetText(int control, const std::string& text) override { c(control).text = text; }
@@ -54,11 +62,21 @@ class FakeControls : public PageControls {
     void SetFocus(int control) override { focus = control; }
     void SetCheck(int control, bool checked) override { c(control).checked = checked; }
     bool IsChecked(int control) override { return c(control).checked; }
-    void ListInit(int control, const std::vector<ListColumn>& columns, bool gridLines) override;
-    void ListClear(int control) override { c(control).rows.clear(); }
-    void ListAddRow(int control, const std::vector<std::string>& cells) override {
-        c(control).rows.push_back(cells);
+    void ListInit(int control, const std::vector<ListColumn>& columns, unsigned extras) override;
+    void ListClear(int control) override {
+        c(control).rows.clear();
+        c(control).selected = -1;
     }
+    void ListAddRow(int control, const std::vector<std::string>& cells) override;
+    int ListSelectedRow(int control) override { return c(control).selected; }
+    std::string ListCellText(int control, int row, int column) override;
+    void IpAddressSetRange(int control, int field, int low, int high) override {
+        c(control).ipRanges.at(static_cast<size_t>(field)) = {low, high};
+    }
+    IpFields IpAddressGet(int control) override { return c(control).ip; }
+    void IpAddressSet(int control, const std::optional<IpFields>& fields) override;
+    void StartTimer(int id, unsigned milliseconds) override { timers[id] = milliseconds; }
+    void StopTimer(int id) override { timers.erase(id); }
 
     void ProgressSetRange(int control, int low, int high) override {
         c(control).low = low;
@@ -78,6 +96,7 @@ class FakeControls : public PageControls {
 
     std::map<int, Control> controls;
     int focus = 0;
+    std::map<int, unsigned> timers;  // running timers and their periods
 };
 
 }  // namespace tq::test

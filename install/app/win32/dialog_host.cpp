@@ -56,11 +56,12 @@ class Win32Controls : public PageControls {
     bool IsChecked(int control) override {
         return IsDlgButtonChecked(dialog_, control) == BST_CHECKED;
     }
-    void ListInit(int control, const std::vector<ListColumn>& columns, bool gridLines) override {
+    void ListInit(int control, const std::vector<ListColumn>& columns, unsigned extras) override {
         HWND list = GetDlgItem(dialog_, control);
-        if (gridLines) {
-            SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
-        }
+        DWORD styles = 0;
+        if (extras & kListGridLines) styles |= LVS_EX_GRIDLINES;
+        if (extras & kListFullRowSelect) styles |= LVS_EX_FULLROWSELECT;
+        if (styles != 0) SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, styles, styles);
         for (size_t i = 0; i < columns.size(); ++i) {
             std::string title = columns[i].title;
             LVCOLUMNA column{};
@@ -90,19 +91,65 @@ class Win32Controls : public PageControls {
         SendDlgItemMessageA(dialog_, control, LVM_DELETEALLITEMS, 0, 0);
     }
     void ListAddRow(int control, const std::vector<std::string>& cells) override {
+        if (cells.empty()) return;
         HWND list = GetDlgItem(dialog_, control);
-        const auto row = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-        for (size_t i = 0; i < cells.size(); ++i) {
+        std::string first = cells[0];
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        item.pszText = first.data();
+        // A sorting list puts the row in its place: the other cells go where it landed.
+        const auto row = static_cast<int>(
+            SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        if (row < 0) return;
+        for (size_t i = 1; i < cells.size(); ++i) {
             std::string text = cells[i];
-            LVITEMA item{};
-            item.mask = LVIF_TEXT;
-            item.iItem = row;
-            item.iSubItem = static_cast<int>(i);
-            item.pszText = text.data();
-            SendMessageA(list, i == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA,
-                         i == 0 ? 0 : static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+            LVITEMA sub{};
+            sub.iSubItem = static_cast<int>(i);
+            sub.pszText = text.data();
+            SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
+                         reinterpret_cast<LPARAM>(&sub));
         }
     }
+    int ListSelectedRow(int control) override {
+        return static_cast<int>(SendDlgItemMessageA(dialog_, control, LVM_GETNEXTITEM,
+                                                    static_cast<WPARAM>(-1), LVNI_SELECTED));
+    }
+    std::string ListCellText(int control, int row, int column) override {
+        char buffer[260] = {};
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = buffer;
+        item.cchTextMax = sizeof(buffer);
+        SendDlgItemMessageA(dialog_, control, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                            reinterpret_cast<LPARAM>(&item));
+        buffer[sizeof(buffer) - 1] = '\0';
+        return buffer;
+    }
+    void IpAddressSetRange(int control, int field, int low, int high) override {
+        SendDlgItemMessageA(dialog_, control, IPM_SETRANGE, static_cast<WPARAM>(field),
+                            MAKEIPRANGE(low, high));
+    }
+    IpFields IpAddressGet(int control) override {
+        DWORD address = 0;
+        SendDlgItemMessageA(dialog_, control, IPM_GETADDRESS, 0,
+                            reinterpret_cast<LPARAM>(&address));
+        return {FIRST_IPADDRESS(address), SECOND_IPADDRESS(address), THIRD_IPADDRESS(address),
+                FOURTH_IPADDRESS(address)};
+    }
+    void IpAddressSet(int control, const std::optional<IpFields>& fields) override {
+        if (!fields) {
+            SendDlgItemMessageA(dialog_, control, IPM_CLEARADDRESS, 0, 0);
+            return;
+        }
+        const auto& f = *fields;
+        SendDlgItemMessageA(dialog_, control, IPM_SETADDRESS, 0,
+                            static_cast<LPARAM>(MAKEIPADDRESS(f[0], f[1], f[2], f[3])));
+    }
+    void StartTimer(int id, unsigned milliseconds) override {
+        SetTimer(dialog_, static_cast<UINT_PTR>(id), milliseconds, nullptr);
+    }
+    void StopTimer(int id) override { KillTimer(dialog_, static_cast<UINT_PTR>(id)); }
 
   private:
     HWND dialog_;
@@ -131,7 +178,8 @@ void PaintMinimisedIcon(HWND dialog, HICON icon) {
 bool Finish(HWND dialog, HostState& state, const PageResult& result) {
     if (result.kind == PageResult::Kind::Stay) return true;
     state.result = result;
-    EndDialog(dialog, 0);
+    // A child dialog's caller reads the exit code as the dialog's result.
+    EndDialog(dialog, result.kind == PageResult::Kind::End ? result.exitCode : 0);
     return true;
 }
 
@@ -159,6 +207,17 @@ INT_PTR CALLBACK PageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         case WM_CLOSE:
             if (state == nullptr) return FALSE;
             return Finish(dialog, *state, state->page->OnClose(*state->controls));
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (state == nullptr || header == nullptr || header->code != NM_CLICK) return FALSE;
+            Finish(dialog, *state,
+                   state->page->OnListClick(static_cast<int>(header->idFrom), *state->controls));
+            return FALSE;
+        }
+        case WM_TIMER:
+            if (state == nullptr) return FALSE;
+            return Finish(dialog, *state,
+                          state->page->OnTimer(static_cast<int>(wParam), *state->controls));
         case WM_PAINT:
             if (state != nullptr && IsIconic(dialog)) {
                 PaintMinimisedIcon(dialog, state->largeIcon);

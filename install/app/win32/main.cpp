@@ -10,6 +10,8 @@
 #include "install/app/sharing_page.h"
 #include "install/app/startup.h"
 #include "install/app/welcome_page.h"
+#include "install/network/tcpip_port_page.h"
+#include "install/network/win32/network_pages_win32.h"
 #include "install/app/win32/dialog_host.h"
 #include "install/app/wizard_settings.h"
 #include "install/res/resource.h"
@@ -21,6 +23,9 @@
 #include "install/engine/plug_and_play.h"
 #include "platform/win32/device_install_win32.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/network_adapters_win32.h"
+#include "platform/win32/port_monitor_win32.h"
+#include "platform/win32/profile_strings_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/setup_libraries_win32.h"
@@ -33,12 +38,14 @@ namespace {
 class InstallerPages : public tq::PageFactory {
   public:
     InstallerPages(tq::WizardSettings& settings, tq::Spooler& spooler,
-                   tq::PrinterSettings& printers, tq::Ui& ui, tq::ProgressServices& progress)
+                   tq::PrinterSettings& printers, tq::Ui& ui, tq::ProgressServices& progress,
+                   tq::TcpIpPortServices& network)
         : settings_(settings),
           spooler_(spooler),
           printers_(printers),
           ui_(ui),
-          progress_(progress) {}
+          progress_(progress),
+          network_(network) {}
 
     std::unique_ptr<tq::Page> Create(tq::PageId id) override {
         switch (id) {
@@ -52,10 +59,12 @@ class InstallerPages : public tq::PageFactory {
             case tq::PageId::ConnectionType:
                 return std::make_unique<tq::ConnectionTypePage>(
                     settings_, ui_, tq::GetPlatformClass(tq::RealSystemInfo()));
+            case tq::PageId::TcpIpPort:
+                return std::make_unique<tq::TcpIpPortPage>(settings_, ui_, network_);
             case tq::PageId::Progress:
                 return std::make_unique<tq::ProgressPage>(progress_);
             default:
-                return nullptr;  // TCP/IP port and shared printer pages: not yet
+                return nullptr;  // shared printer page: not yet
         }
     }
 
@@ -65,6 +74,7 @@ class InstallerPages : public tq::PageFactory {
     tq::PrinterSettings& printers_;
     tq::Ui& ui_;
     tq::ProgressServices& progress_;
+    tq::TcpIpPortServices& network_;
 };
 
 // Everything a run shares lives until the process ends: the installation thread and the queue
@@ -92,6 +102,11 @@ struct Installer {
     tq::Win32DeviceInstaller devices;
     tq::Win32ProgramRunner programs;
     tq::Win32ProfileReader profiles;
+    tq::Win32ProfileStrings profileStrings;
+    tq::Win32PortMonitor portMonitor;
+    tq::Win32NetworkAdapters adapters;
+    tq::Win32NetworkPages network{
+        {ui, host, portMonitor, paths, files, profileStrings, adapters}};
     tq::PlugAndPlayServices plugAndPlay{spooler, libraries, paths, devices, programs, profiles, ui};
     tq::EngineSteps steps{
         settings,
@@ -167,7 +182,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Never destroyed: threads of the run may still use it when the process ends.
     auto* installer = new Installer(instance);
     InstallerPages pages(installer->settings, installer->spooler, installer->printers,
-                         installer->ui, installer->progress);
+                         installer->ui, installer->progress, installer->network);
     tq::StartupServices services{installer->ui, pages, installer->host,
                                  [] { return tq::InstanceMutexExists(tq::kInstanceMutexName); },
                                  [] { return false; }};
