@@ -5,7 +5,9 @@
 #     waits until it ends.
 #   - Without one (or TQ_HEADLESS=1): on a virtual display the robot walks the pages that exist,
 #     saves a PNG of each under build/win64/screenshots/run/, prints what each page showed, and
-#     ends the installer.
+#     ends the installer. Then, in a second fresh prefix (build/win64/wine/run-network), it walks
+#     the network path: the TCP/IP port page and the printer search, answered by the private test
+#     network of scripts/testnet.sh, which is up for the walks and taken down after them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -57,6 +59,12 @@ fi
 shots="$TQ_BUILD/screenshots/run"
 rm -rf "$shots"
 mkdir -p "$shots"
+# The test hosts answer the network walk's search; the sandbox's end would remove them too.
+network=0
+if bash scripts/testnet.sh up; then
+  network=1
+  trap 'bash scripts/testnet.sh down || true' EXIT
+fi
 set +e
 # To a file: the robot writes UTF-8 bytes, which must not pass through a Wine console.
 "$WINELOADER" "$TQ_BUILD/tests/e2e/tq_walk.exe" --installer="$medium/TQ82Ins.exe" \
@@ -64,6 +72,26 @@ set +e
 status=$?
 set -e
 "$WINESERVER" -k 2>/dev/null || true
+
+# The network path from a fresh start: the prefix above now holds the model's queues, which
+# would turn the welcome page into its installed view.
+if [ "$network" = 1 ]; then
+  export WINEPREFIX="$TQ_BUILD/wine/run-network"
+  bash scripts/make-prefix.sh copy "$WINEPREFIX"
+  echo >>"$shots/walk.txt"
+  set +e
+  "$WINELOADER" "$TQ_BUILD/tests/e2e/tq_walk.exe" --installer="$medium/TQ82Ins.exe" \
+    --shots="$shots" --network >>"$shots/walk.txt" 2>&1
+  network_status=$?
+  set -e
+  "$WINESERVER" -k 2>/dev/null || true
+  [ "$status" = 0 ] && status=$network_status
+  trap - EXIT
+  bash scripts/testnet.sh down
+else
+  printf '\nThe test network did not come up: the network path was not walked.\n' >>"$shots/walk.txt"
+  [ "$status" = 0 ] && status=1
+fi
 for bmp in "$shots"/*.bmp; do
   [ -e "$bmp" ] || continue
   # /usr/bin/convert explicitly: another convert may come first on PATH.

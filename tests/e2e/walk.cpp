@@ -2,13 +2,18 @@
 // has so far (welcome, printer name, sharing, connection type, and the progress page of a
 // parallel installation while it runs and when it is done; then the welcome page once more with
 // printers of the model installed), photographs each, reports what it shows, and ends the
-// installer again.
-//   tq_walk.exe --installer=PATH --shots=FOLDER      (inside a fresh prefix; UTF-8 report)
+// installer again. With --network it walks the network path instead: the TCP/IP port page's
+// three steps, the printer search answered by the test network (scripts/testnet.sh) and an
+// installation on the port of the printer found.
+//   tq_walk.exe --installer=PATH --shots=FOLDER [--network]
+//                                                    (inside a fresh prefix; UTF-8 report)
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/installer.h"
 #include "tests/e2e/robot.h"
@@ -52,6 +57,20 @@ void Report(const RunPaths& paths, HWND window, const std::string& shot) {
                 for (const auto& cell : row) line += (line.empty() ? "" : " | ") + cell;
                 Say("        " + line);
             }
+            continue;
+        }
+        if (c.className == "SysIPAddress32") {
+            const auto fields = IpFieldTexts(GetDlgItem(window, c.id));
+            std::string address;
+            bool blank = true;
+            for (size_t i = 0; i < fields.size(); ++i) {
+                address += (i == 0 ? "" : ".") + fields[i];
+                blank = blank && fields[i].empty();
+            }
+            std::string state = c.visible ? "" : " (hidden)";
+            if (!ControlEnabled(window, c.id)) state += " (disabled)";
+            Say("  [" + std::to_string(c.id) + "] IP address" + state + ": " +
+                (blank ? std::string("(empty)") : address));
             continue;
         }
         const LONG_PTR style = Style(GetDlgItem(window, c.id));
@@ -125,6 +144,25 @@ HWND Arrive(HWND page, const char* what) {
     return page;
 }
 
+// Watches the progress page until it reads 关闭 and says which status lines it showed, and when.
+bool WatchToCompletion(const Process& installer, HWND page) {
+    const ProgressWatch watch = WatchProgress(installer, page, 60000);
+    std::string stages;
+    for (const auto& s : watch.statuses) {
+        char at[32];
+        std::snprintf(at, sizeof(at), " (%.1f s)", s.atMs / 1000.0);
+        stages += (stages.empty() ? "" : ", ") + s.text + at;
+    }
+    Say("  status lines seen: " + stages);
+    if (!watch.finished) {
+        Say(watch.raised ? "  the installer shows: " + Text(watch.raised) + " / " +
+                               ReadMessageBox(watch.raised).text
+                         : std::string("  the installation did not finish"));
+        return false;
+    }
+    return true;
+}
+
 // A fresh installer from the plain welcome page through the pages after it, with 下一步 on
 // each: the printer name page as it opens, the sharing page with 共享为 chosen, the connection
 // type page with 带并行电缆 chosen, and the progress page, photographed while it copies and when
@@ -178,20 +216,7 @@ bool WalkPages(const RunPaths& paths) {
               installer->Handle());
     Report(paths, page, "progress-running");
 
-    const ProgressWatch watch = WatchProgress(*installer, page, 60000);
-    std::string stages;
-    for (const auto& s : watch.statuses) {
-        char at[32];
-        std::snprintf(at, sizeof(at), " (%.1f s)", s.atMs / 1000.0);
-        stages += (stages.empty() ? "" : ", ") + s.text + at;
-    }
-    Say("  status lines seen: " + stages);
-    if (!watch.finished) {
-        Say(watch.raised ? "  the installer shows: " + Text(watch.raised) + " / " +
-                               ReadMessageBox(watch.raised).text
-                         : std::string("  the installation did not finish"));
-        return false;
-    }
+    if (!WatchToCompletion(*installer, page)) return false;
     Say("Progress page, the installation done:");
     Report(paths, page, "progress-done");
     Say("关闭:");
@@ -217,6 +242,139 @@ bool WalkWelcome(const RunPaths& paths, const char* title, const char* shot) {
     return true;
 }
 
+// The test network of scripts/testnet.sh: the agent of our maker answers as this printer.
+constexpr char kTestPrinterName[] = "OFFICE-1";
+constexpr BYTE kTestPrinterAddress[4] = {10, 77, 0, 2};
+// The search reports a printer within milliseconds of its broadcast; a loaded machine may be
+// slow to start the search thread and to draw the row.
+constexpr DWORD kSearchTimeoutMs = 15000;
+
+std::string Dotted(const BYTE (&address)[4]) {
+    return std::to_string(address[0]) + "." + std::to_string(address[1]) + "." +
+           std::to_string(address[2]) + "." + std::to_string(address[3]);
+}
+
+// The TCP/IP port page shows step 1, 2 or 3: each has controls of its own.
+bool ShowsTcpIpStep(HWND page, int step) {
+    const int marker[] = {IDC_TCP_RAW, IDC_TCP_ADDRESS, IDC_TCP_PORT_NAME};
+    for (int s = 1; s <= 3; ++s) {
+        if (ControlVisible(page, marker[s - 1]) != (s == step)) return false;
+    }
+    return true;
+}
+
+bool ArriveAtStep(const Process& installer, HWND page, int step) {
+    if (WaitUntil([&] { return ShowsTcpIpStep(page, step); }, kReactionTimeoutMs,
+                  installer.Handle())) {
+        return true;
+    }
+    Say("  step " + std::to_string(step) + " of the TCP/IP port page did not appear");
+    return false;
+}
+
+// The row of the search list that names `printer`, or -1.
+int RowOf(const std::optional<ListViewContents>& list, const std::string& printer) {
+    if (!list) return -1;
+    for (size_t i = 0; i < list->rows.size(); ++i) {
+        if (!list->rows[i].empty() && list->rows[i][0] == printer) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// A fresh installer on the network path: 下一步 on the welcome, printer name and sharing pages
+// as they are proposed, 网络打印机 on the connection type page; the TCP/IP port page's protocol
+// (Raw, as proposed) and address steps; 查找, which the test network answers; the test printer's
+// row and 确定; its address on step 2; step 3 with the port name; 下一步 and the installation on
+// that port to its end; 关闭.
+bool WalkNetwork(const RunPaths& paths) {
+    Say("Network path, a fresh installer: welcome, printer name and sharing pages with 下一步 as "
+        "proposed:");
+    std::string error;
+    auto installer = StartInstaller(paths, &error);
+    if (!installer) {
+        Say("  " + error);
+        return false;
+    }
+    InstallChoices choices;
+    choices.connection = IDC_CONN_NETWORK;
+    HWND page = WalkToConnectionChoice(*installer, choices, &error);
+    if (page == nullptr) {
+        Say("  " + error);
+        return false;
+    }
+    Say("Connection type page, 网络打印机 chosen:");
+    Report(paths, page, "connection-network");
+
+    Say("下一步: TCP/IP port page, step 1 (protocol):");
+    Click(page, IDOK);
+    page = Arrive(WaitForTcpIpPortPage(*installer), "TCP/IP port page");
+    if (page == nullptr || !ArriveAtStep(*installer, page, 1)) return false;
+    Report(paths, page, "tcpip-step1");
+
+    Say("下一步: step 2 (address):");
+    Click(page, IDOK);
+    if (!ArriveAtStep(*installer, page, 2)) return false;
+    Report(paths, page, "tcpip-step2");
+
+    Say("查找: search dialog, answered by the test network:");
+    Click(page, IDC_TCP_SEARCH);
+    HWND search = Arrive(WaitForSearchDialog(*installer), "search dialog");
+    if (search == nullptr) return false;
+    HWND list = GetDlgItem(search, IDC_SEARCH_LIST);
+    int row = -1;
+    WaitUntil(
+        [&] {
+            row = RowOf(ReadListView(list), kTestPrinterName);
+            return row >= 0 && !ControlText(search, IDC_SEARCH_LOCAL_ADDRESS).empty();
+        },
+        kSearchTimeoutMs, installer->Handle());
+    if (row < 0) {
+        Say(std::string("  no row of ") + kTestPrinterName + " within " +
+            std::to_string(kSearchTimeoutMs / 1000) + " s");
+    }
+    Report(paths, search, "search");
+    if (row < 0) return false;
+
+    Say(std::string("The row of ") + kTestPrinterName + " and 确定: step 2 with its address:");
+    ClickListRow(list, row);
+    Click(search, IDOK);
+    if (!WaitUntil([&] { return IsWindow(search) == FALSE; }, kReactionTimeoutMs,
+                   installer->Handle())) {
+        Say("  确定 did not close the search dialog");
+        return false;
+    }
+    HWND address = GetDlgItem(page, IDC_TCP_ADDRESS);
+    const std::vector<std::string> expected = {
+        std::to_string(kTestPrinterAddress[0]), std::to_string(kTestPrinterAddress[1]),
+        std::to_string(kTestPrinterAddress[2]), std::to_string(kTestPrinterAddress[3])};
+    if (!WaitUntil([&] { return IpFieldTexts(address) == expected; }, kReactionTimeoutMs,
+                   installer->Handle())) {
+        Say("  the address field does not show " + Dotted(kTestPrinterAddress));
+    }
+    Report(paths, page, "tcpip-step2-found");
+
+    Say("下一步: step 3 (the port to be added):");
+    Click(page, IDOK);
+    if (!ArriveAtStep(*installer, page, 3)) return false;
+    Report(paths, page, "tcpip-step3");
+
+    Say("下一步: progress page, the installation on that port:");
+    Click(page, IDOK);
+    page = Arrive(WaitForProgressPage(*installer), "progress page");
+    if (page == nullptr || !WatchToCompletion(*installer, page)) return false;
+    Say("Progress page, the installation done:");
+    Report(paths, page, "progress-network-done");
+    bool onPort = false;
+    for (const QueueInfo& queue : ListQueues()) {
+        Say("  queue: " + queue.name + " on port " + queue.port + ", driver " + queue.driver);
+        onPort = onPort || queue.port == Dotted(kTestPrinterAddress);
+    }
+    if (!onPort) Say("  no queue on port " + Dotted(kTestPrinterAddress));
+    Say("关闭:");
+    EndInstaller(*installer, page);
+    return onPort;
+}
+
 }  // namespace
 }  // namespace tq::e2e
 
@@ -227,6 +385,9 @@ int main(int argc, char** argv) {
     if (!paths) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 2;
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--network") return WalkNetwork(*paths) ? 0 : 1;
     }
     bool ok = WalkPages(*paths);
 
