@@ -66,6 +66,14 @@ struct SpoolerResult {
     std::uint32_t error = 0;
 };
 
+// A printer opened only to use it (PRINTER_ACCESS_USE), and the driver its level-2 record names.
+struct PrinterForUse {
+    bool opened = false;
+    std::uint32_t openError = 0;  // GetLastError after a failed OpenPrinterA
+    bool read = false;            // the size query gave a size and the record was read
+    SpoolerText driverName;
+};
+
 // One queue's level-2 record (PRINTER_INFO_2), read whole. Only these fields can be changed;
 // every other field is written back exactly as it was read.
 class QueueSettings {
@@ -102,6 +110,10 @@ class Spooler {
 
     // OpenPrinterA with PRINTER_ALL_ACCESS; nullptr when it fails.
     virtual std::unique_ptr<OpenedQueue> OpenQueue(const std::string& printerName) = 0;
+    // OpenPrinterA with PRINTER_ACCESS_USE (no data type, no device mode), any printer name a
+    // local or a shared printer ("\\server\share"), then GetPrinterA level 2 in the two-call
+    // form; the printer is closed again.
+    virtual PrinterForUse ReadPrinterForUse(const std::string& printerName) = 0;
 
     // AddMonitorA level 2, AddPrinterDriverA level 3 (local).
     virtual SpoolerResult RegisterMonitor(const MonitorSpec& monitor) = 0;

@@ -104,6 +104,30 @@ std::unique_ptr<OpenedQueue> Win32Spooler::OpenQueue(const std::string& printerN
     return std::make_unique<Win32OpenedQueue>(handle);
 }
 
+PrinterForUse Win32Spooler::ReadPrinterForUse(const std::string& printerName) {
+    PrinterForUse answer;
+    PRINTER_DEFAULTSA defaults{nullptr, nullptr, PRINTER_ACCESS_USE};
+    HANDLE handle = nullptr;
+    std::string name = printerName;
+    if (!OpenPrinterA(name.data(), &handle, &defaults) || handle == nullptr) {
+        answer.openError = GetLastError();
+        return answer;
+    }
+    answer.opened = true;
+    DWORD needed = 0;
+    GetPrinterA(handle, 2, nullptr, 0, &needed);
+    if (needed != 0) {
+        std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[needed]());
+        if (block && GetPrinterA(handle, 2, block.get(), needed, &needed)) {
+            const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(block.get());
+            answer.read = true;
+            if (info->pDriverName != nullptr) answer.driverName = std::string(info->pDriverName);
+        }
+    }
+    ClosePrinter(handle);
+    return answer;
+}
+
 namespace {
 
 // Writable copies of the texts a Windows record points to, alive as long as the record.

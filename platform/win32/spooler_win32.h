@@ -11,6 +11,7 @@ class Win32Spooler : public Spooler {
     bool ListPrinters(std::vector<PrinterRecord>& out) override;
     bool ListMonitors(std::vector<MonitorRecord>& out) override;
     std::unique_ptr<OpenedQueue> OpenQueue(const std::string& printerName) override;
+    PrinterForUse ReadPrinterForUse(const std::string& printerName) override;
     SpoolerResult RegisterMonitor(const MonitorSpec& monitor) override;
     SpoolerResult RegisterDriver(const DriverSpec& driver) override;
     bool CreateQueue(const QueueSpec& queue) override;

@@ -116,6 +116,20 @@ std::unique_ptr<OpenedQueue> FakeSpooler::OpenQueue(const std::string& printerNa
     return std::make_unique<FakeOpenedQueue>(*this, printerName);
 }
 
+PrinterForUse FakeSpooler::ReadPrinterForUse(const std::string& printerName) {
+    const auto opens = std::count(openedForUse.begin(), openedForUse.end(), printerName);
+    openedForUse.push_back(printerName);
+    const auto scripted = printersForUse.find(printerName);
+    if (scripted != printersForUse.end() && !scripted->second.empty()) {
+        const auto& answers = scripted->second;
+        return answers[std::min(static_cast<size_t>(opens), answers.size() - 1)];
+    }
+    constexpr std::uint32_t kInvalidPrinterName = 1801;
+    const Queue* queue = FindQueue(printerName);
+    if (queue == nullptr) return {false, kInvalidPrinterName, false, std::nullopt};
+    return {true, 0, true, queue->driver};
+}
+
 namespace {
 constexpr std::uint32_t kMonitorAlreadyInstalled = 3006;
 constexpr std::uint32_t kDriverAlreadyInstalled = 1795;

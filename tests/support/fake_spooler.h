@@ -2,6 +2,7 @@
 // a default printer, and switches that make a call fail as a real spooler can.
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -47,6 +48,10 @@ class FakeSpooler : public Spooler {
     std::uint32_t addMonitorError = 0;
     std::uint32_t addDriverError = 0;
     bool failAddPrinter = false;
+    // What opening a printer for use answers, by name, one answer per open in order (the last
+    // one repeats); a name not listed answers as a local queue of that name would.
+    std::map<std::string, std::vector<PrinterForUse>> printersForUse;
+    std::vector<std::string> openedForUse;
 
     // What was registered, in order.
     std::vector<MonitorSpec> addedMonitors;
@@ -68,6 +73,7 @@ class FakeSpooler : public Spooler {
     bool ListPrinters(std::vector<PrinterRecord>& out) override;
     bool ListMonitors(std::vector<MonitorRecord>& out) override;
     std::unique_ptr<OpenedQueue> OpenQueue(const std::string& printerName) override;
+    PrinterForUse ReadPrinterForUse(const std::string& printerName) override;
     SpoolerResult RegisterMonitor(const MonitorSpec& monitor) override;
     SpoolerResult RegisterDriver(const DriverSpec& driver) override;
     bool CreateQueue(const QueueSpec& queue) override;

@@ -99,6 +99,31 @@ TEST_F(Win32SpoolerTest, ListsAndMatchesQueuesCreatedThroughTheSpooler) {
               "192.168.0.20");
 }
 
+// The shared printer page's check: a printer opened for use and its driver read back.
+TEST_F(Win32SpoolerTest, PrinterForUseNamesItsDriverOrTheOpenError) {
+    ASSERT_TRUE(AddDriver("Other Driver"));
+    ASSERT_TRUE(AddQueue("For Use", "LPT2:", "Other Driver", nullptr));
+    const PrinterForUse local = spooler.ReadPrinterForUse("For Use");
+    EXPECT_TRUE(local.opened);
+    EXPECT_TRUE(local.read);
+    EXPECT_EQ(local.driverName, SpoolerText("Other Driver"));
+
+    const PrinterForUse unknown = spooler.ReadPrinterForUse("\\\\NOSUCHSERVER\\printer");
+    EXPECT_FALSE(unknown.opened);
+    EXPECT_EQ(unknown.openError, 1801u) << "ERROR_INVALID_PRINTER_NAME";
+
+    // Wine opens "\\<this computer>\<queue>" (the name as GetComputerNameA spells it) but
+    // cannot read the record through that handle.
+    char computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof computer;
+    ASSERT_TRUE(GetComputerNameA(computer, &size));
+    const PrinterForUse remote =
+        spooler.ReadPrinterForUse(std::string("\\\\") + computer + "\\For Use");
+    EXPECT_TRUE(remote.opened);
+    EXPECT_FALSE(remote.read) << "Wine now reads a printer opened by its server name: the "
+                                 "shared printer scenario can check the driver end to end";
+}
+
 TEST_F(Win32SpoolerTest, MonitorsAreEnumerated) {
     // A fresh prefix has the "Local Port" monitor.
     EXPECT_TRUE(FindMonitor(spooler, "local port"));

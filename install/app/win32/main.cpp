@@ -7,6 +7,7 @@
 #include "install/app/progress_page.h"
 #include "install/app/win32/threads_win32.h"
 #include "install/app/printer_name_page.h"
+#include "install/app/shared_printer_page.h"
 #include "install/app/sharing_page.h"
 #include "install/app/startup.h"
 #include "install/app/welcome_page.h"
@@ -24,6 +25,8 @@
 #include "platform/win32/device_install_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/network_adapters_win32.h"
+#include "platform/win32/network_connections_win32.h"
+#include "platform/win32/printer_browser_win32.h"
 #include "platform/win32/port_monitor_win32.h"
 #include "platform/win32/profile_strings_win32.h"
 #include "platform/win32/processes_win32.h"
@@ -39,13 +42,16 @@ class InstallerPages : public tq::PageFactory {
   public:
     InstallerPages(tq::WizardSettings& settings, tq::Spooler& spooler,
                    tq::PrinterSettings& printers, tq::Ui& ui, tq::ProgressServices& progress,
-                   tq::TcpIpPortServices& network)
+                   tq::TcpIpPortServices& network, tq::NetworkConnections& connections,
+                   tq::PrinterBrowser& browser)
         : settings_(settings),
           spooler_(spooler),
           printers_(printers),
           ui_(ui),
           progress_(progress),
-          network_(network) {}
+          network_(network),
+          connections_(connections),
+          browser_(browser) {}
 
     std::unique_ptr<tq::Page> Create(tq::PageId id) override {
         switch (id) {
@@ -63,8 +69,11 @@ class InstallerPages : public tq::PageFactory {
                 return std::make_unique<tq::TcpIpPortPage>(settings_, ui_, network_);
             case tq::PageId::Progress:
                 return std::make_unique<tq::ProgressPage>(progress_);
+            case tq::PageId::SharedPrinter:
+                return std::make_unique<tq::SharedPrinterPage>(settings_, ui_, spooler_,
+                                                               connections_, browser_);
             default:
-                return nullptr;  // shared printer page: not yet
+                return nullptr;
         }
     }
 
@@ -75,6 +84,8 @@ class InstallerPages : public tq::PageFactory {
     tq::Ui& ui_;
     tq::ProgressServices& progress_;
     tq::TcpIpPortServices& network_;
+    tq::NetworkConnections& connections_;
+    tq::PrinterBrowser& browser_;
 };
 
 // Everything a run shares lives until the process ends: the installation thread and the queue
@@ -105,6 +116,8 @@ struct Installer {
     tq::Win32ProfileStrings profileStrings;
     tq::Win32PortMonitor portMonitor;
     tq::Win32NetworkAdapters adapters;
+    tq::Win32NetworkConnections connections;
+    tq::Win32PrinterBrowser printerBrowser;
     tq::Win32NetworkPages network{
         {ui, host, portMonitor, paths, files, profileStrings, adapters}};
     tq::PlugAndPlayServices plugAndPlay{spooler, libraries, paths, devices, programs, profiles, ui};
@@ -182,7 +195,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Never destroyed: threads of the run may still use it when the process ends.
     auto* installer = new Installer(instance);
     InstallerPages pages(installer->settings, installer->spooler, installer->printers,
-                         installer->ui, installer->progress, installer->network);
+                         installer->ui, installer->progress, installer->network,
+                         installer->connections, installer->printerBrowser);
     tq::StartupServices services{installer->ui, pages, installer->host,
                                  [] { return tq::InstanceMutexExists(tq::kInstanceMutexName); },
                                  [] { return false; }};
