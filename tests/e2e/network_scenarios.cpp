@@ -13,6 +13,7 @@
 #include "tests/e2e/scenario_steps.h"
 #include "tests/e2e/spooler_setup.h"
 #include "tests/e2e/system_state.h"
+#include "tests/e2e/tcpmon_setup.h"
 
 namespace tq::e2e {
 namespace {
@@ -93,8 +94,27 @@ void FinishOnPort(const Process& installer, HWND page, const std::string& port) 
     EXPECT_EQ(installer.WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
 }
 
+// The port as the monitor double saw it and lists it after the installation: "ConfigPort" then
+// "AddPort", each with one whole record naming the port (also its host address), and nothing
+// else; then the port among this computer's ports, reported by that monitor.
+void ExpectPortCreated(const std::string& port, const std::string& protocol,
+                       const std::string& portNumber, const std::string& queue) {
+    const std::string record =
+        port + "|" + protocol + "|" + portNumber + "|" + queue + "|" + port + "|964";
+    EXPECT_EQ(TcpMonitorCalls(),
+              (std::vector<std::string>{"ConfigPort|" + record, "AddPort|" + record}));
+    bool listed = false;
+    for (const PortEntry& entry : ListPorts()) {
+        if (entry.name != port) continue;
+        listed = true;
+        EXPECT_EQ(entry.monitor, kTcpIpMonitor);
+    }
+    EXPECT_TRUE(listed) << "EnumPortsA does not list " << port;
+}
+
 TEST(E2e, TcpIpPortRaw) {
     std::string error;
+    ASSERT_TRUE(InstallTcpMonitorDouble(&error)) << error;
     auto installer = StartInstaller(g_paths, &error);
     ASSERT_TRUE(installer) << error;
     HWND page = OpenTcpIpPortPage(*installer);
@@ -131,10 +151,12 @@ TEST(E2e, TcpIpPortRaw) {
     ASSERT_TRUE(WaitForStep(page, 3));
     ExpectShot(page, "tcpip-step3");
     FinishOnPort(*installer, page, "192.168.0.20");
+    ExpectPortCreated("192.168.0.20", "1", "9100", "");
 }
 
 TEST(E2e, TcpIpPortLpr) {
     std::string error;
+    ASSERT_TRUE(InstallTcpMonitorDouble(&error)) << error;
     auto installer = StartInstaller(g_paths, &error);
     ASSERT_TRUE(installer) << error;
     HWND page = OpenTcpIpPortPage(*installer);
@@ -174,6 +196,8 @@ TEST(E2e, TcpIpPortLpr) {
     EXPECT_EQ(IpFieldTexts(AddressControl(page)), (std::vector<std::string>{"10", "0", "0", "5"}));
     ASSERT_TRUE(Click(page, IDOK));
     FinishOnPort(*installer, page, "10.0.0.5");
+    // Only the last 下一步 creates the port: the first visit of step 3 sent nothing.
+    ExpectPortCreated("10.0.0.5", "2", "515", "lpr");
 }
 
 // The host address file as the installer writes it for this user.
@@ -200,6 +224,7 @@ std::optional<ListViewContents> WaitForRows(HWND list, size_t count) {
 // Needs the test network (e2e-scenario.sh brings it up for this scenario).
 TEST(E2e, NetworkSearch) {
     std::string error;
+    ASSERT_TRUE(InstallTcpMonitorDouble(&error)) << error;
     auto installer = StartInstaller(g_paths, &error);
     ASSERT_TRUE(installer) << error;
     HWND page = OpenTcpIpPortPage(*installer);
@@ -273,6 +298,7 @@ TEST(E2e, NetworkSearch) {
         << "the address control does not hold the chosen printer's address";
     ASSERT_TRUE(Click(page, IDOK));
     FinishOnPort(*installer, page, kPrinterAddress);
+    ExpectPortCreated(kPrinterAddress, "1", "9100", "");
 }
 
 }  // namespace
