@@ -2,9 +2,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
+
 #include "install/app/connection_type_page.h"
 #include "install/app/install_steps.h"
 #include "install/app/progress_page.h"
+#include "install/app/restart_cycle.h"
 #include "install/app/win32/threads_win32.h"
 #include "install/app/printer_name_page.h"
 #include "install/app/shared_printer_page.h"
@@ -28,9 +31,12 @@
 #include "platform/win32/network_connections_win32.h"
 #include "platform/win32/printer_browser_win32.h"
 #include "platform/win32/port_monitor_win32.h"
+#include "platform/win32/power_win32.h"
+#include "platform/win32/process_list_win32.h"
 #include "platform/win32/profile_strings_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/registry_win32.h"
+#include "platform/win32/services_win32.h"
 #include "platform/win32/setup_libraries_win32.h"
 #include "platform/win32/shell_links_win32.h"
 #include "platform/win32/system_paths_win32.h"
@@ -43,7 +49,7 @@ class InstallerPages : public tq::PageFactory {
     InstallerPages(tq::WizardSettings& settings, tq::Spooler& spooler,
                    tq::PrinterSettings& printers, tq::Ui& ui, tq::ProgressServices& progress,
                    tq::TcpIpPortServices& network, tq::NetworkConnections& connections,
-                   tq::PrinterBrowser& browser)
+                   tq::PrinterBrowser& browser, std::function<void()> restartForUpdate)
         : settings_(settings),
           spooler_(spooler),
           printers_(printers),
@@ -51,13 +57,14 @@ class InstallerPages : public tq::PageFactory {
           progress_(progress),
           network_(network),
           connections_(connections),
-          browser_(browser) {}
+          browser_(browser),
+          restartForUpdate_(std::move(restartForUpdate)) {}
 
     std::unique_ptr<tq::Page> Create(tq::PageId id) override {
         switch (id) {
             case tq::PageId::Welcome:
                 return std::make_unique<tq::WelcomePage>(settings_, spooler_, ui_,
-                                                         [] { /* restart cycle: not yet */ });
+                                                         restartForUpdate_);
             case tq::PageId::PrinterName:
                 return std::make_unique<tq::PrinterNamePage>(settings_, spooler_, printers_, ui_);
             case tq::PageId::Sharing:
@@ -86,6 +93,7 @@ class InstallerPages : public tq::PageFactory {
     tq::TcpIpPortServices& network_;
     tq::NetworkConnections& connections_;
     tq::PrinterBrowser& browser_;
+    std::function<void()> restartForUpdate_;
 };
 
 // Everything a run shares lives until the process ends: the installation thread and the queue
@@ -118,6 +126,17 @@ struct Installer {
     tq::Win32NetworkAdapters adapters;
     tq::Win32NetworkConnections connections;
     tq::Win32PrinterBrowser printerBrowser;
+    tq::Win32Services services;
+    tq::Win32ProcessList processList;
+    tq::Win32Power power;
+    tq::RestartCycleServices cycle{registry,
+                                   paths,
+                                   files,
+                                   services,
+                                   processList,
+                                   power,
+                                   tq::GetPlatformClass(tq::RealSystemInfo()),
+                                   tq::GetProcessorClass(tq::RealSystemInfo())};
     tq::Win32NetworkPages network{
         {ui, host, portMonitor, paths, files, profileStrings, adapters}};
     tq::PlugAndPlayServices plugAndPlay{spooler, libraries, paths, devices, programs, profiles, ui};
@@ -196,10 +215,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     auto* installer = new Installer(instance);
     InstallerPages pages(installer->settings, installer->spooler, installer->printers,
                          installer->ui, installer->progress, installer->network,
-                         installer->connections, installer->printerBrowser);
+                         installer->connections, installer->printerBrowser,
+                         [installer] { tq::RestartForUpdate(installer->cycle); });
     tq::StartupServices services{installer->ui, pages, installer->host,
                                  [] { return tq::InstanceMutexExists(tq::kInstanceMutexName); },
-                                 [] { return false; }};
+                                 [installer] { return tq::ResumeAfterRestart(installer->cycle); }};
     // At once, whatever the installation thread is doing.
     ExitProcess(static_cast<UINT>(tq::RunInstaller(services)));
 }

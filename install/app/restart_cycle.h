@@ -1,0 +1,39 @@
+// The restart cycle: when queues of the model are installed, the welcome page's 重启 takes the
+// spooler out of the way of the driver files, leaves a resume marker in the Run key and
+// restarts the computer; the next start, from that marker, finishes the postponed work and opens
+// the wizard on the printer name page.
+#pragma once
+
+#include "platform/file_system.h"
+#include "platform/power.h"
+#include "platform/process_list.h"
+#include "platform/registry.h"
+#include "platform/services.h"
+#include "platform/system_paths.h"
+
+namespace tq {
+
+struct RestartCycleServices {
+    Registry& registry;
+    SystemPaths& paths;
+    FileSystem& files;
+    Services& services;
+    ProcessList& processes;
+    Power& power;
+    int platformClass;
+    int processorClass;
+};
+
+// The resume check of the start-up. False in a fresh run (no marker naming this program, or
+// none readable). Otherwise it deletes the marker and, on the NT family, places the driver files
+// that waited for the restart, creates the language monitor's key again, starts the spooler and
+// turns its on-demand start back into automatic start; it returns true whatever these report.
+bool ResumeAfterRestart(const RestartCycleServices& s);
+
+// The welcome page's 重启. Windows 9x: ends the spooler process and places the driver files at
+// once. NT family: on-demand start for the spooler, the spooler stopped, the monitor key deleted.
+// Then, for every platform, the resume marker and the restart (which an unknown platform does not
+// do: the welcome page simply stays).
+void RestartForUpdate(const RestartCycleServices& s);
+
+}  // namespace tq

@@ -1,0 +1,239 @@
+// End-to-end scenarios of the restart cycle: a start from the resume marker, a stale marker, and
+// the whole cycle from 重启 on the welcome page through Wine's simulated restart. Under Wine,
+// ExitWindowsEx(EWX_REBOOT | EWX_FORCE) ends every process of the prefix (this robot included),
+// restarts the services and runs the machine's Run key, which starts the installer again from
+// the marker; the cycle therefore runs as two robot processes (e2e-scenario.sh runs both).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/installer.h"
+#include "tests/e2e/robot.h"
+#include "tests/e2e/scenario_steps.h"
+#include "tests/e2e/spooler_setup.h"
+#include "tests/e2e/system_state.h"
+
+namespace tq::e2e {
+namespace {
+
+constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kMarker[] = "Kestra TQ8240 SeriesInstall";
+constexpr char kMonitorKey[] =
+    "System\\CurrentControlSet\\Control\\Print\\Monitors\\Kestra TQ8240 Language Monitor";
+const char* const kRestartFiles[] = {"T8242dr.dll", "T8242ui.dll", "T8242pi.dll", "T8242rc.dll"};
+// What the first half of the cycle leaves for the second, in the prefix's drive C:.
+constexpr char kCycleNote[] = "C:\\restart-cycle.txt";
+constexpr DWORD kRestartTimeoutMs = 30000;
+
+bool SetRunValue(const std::string& name, const std::string& data) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const std::string bytes = ToAnsi(data);
+    const bool ok = RegSetValueExA(key, ToAnsi(name).c_str(), 0, REG_SZ,
+                                   reinterpret_cast<const BYTE*>(bytes.c_str()),
+                                   static_cast<DWORD>(bytes.size() + 1)) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+std::string InstallerPath() {
+    return Utf8(g_paths.installer);
+}
+
+struct SpoolerService {
+    DWORD state = 0;      // SERVICE_RUNNING, ...; 0 when unreadable
+    DWORD startType = 0;  // SERVICE_AUTO_START, ...; 0 when unreadable
+};
+
+SpoolerService ReadSpooler() {
+    SpoolerService s;
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (manager == nullptr) return s;
+    SC_HANDLE service = OpenServiceA(manager, "Spooler", SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG);
+    if (service != nullptr) {
+        SERVICE_STATUS status{};
+        if (QueryServiceStatus(service, &status)) s.state = status.dwCurrentState;
+        DWORD needed = 0;
+        QueryServiceConfigA(service, nullptr, 0, &needed);
+        std::vector<BYTE> block(needed);
+        if (needed != 0 &&
+            QueryServiceConfigA(service, reinterpret_cast<QUERY_SERVICE_CONFIGA*>(block.data()),
+                                needed, &needed)) {
+            s.startType = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(block.data())->dwStartType;
+        }
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+    return s;
+}
+
+bool SetSpoolerStartType(DWORD startType) {
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (manager == nullptr) return false;
+    SC_HANDLE service = OpenServiceA(manager, "Spooler", SERVICE_CHANGE_CONFIG);
+    const bool ok = service != nullptr &&
+                    ChangeServiceConfigA(service, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE,
+                                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                         nullptr);
+    if (service != nullptr) CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return ok;
+}
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The state a resumed run leaves: the marker gone, the four driver files from the medium in the
+// spooler's version-3 folder, the monitor key again, the spooler running with automatic start.
+void ExpectResumeWorkDone() {
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kRunKey, kMarker), std::nullopt)
+        << "the resume marker is still there";
+    const std::string medium = InstallerPath().substr(0, InstallerPath().find_last_of('\\') + 1);
+    const std::string target = SystemFolder() + "\\spool\\drivers\\x64\\3\\";
+    for (const char* name : kRestartFiles) {
+        const std::string placed = target + name;
+        EXPECT_TRUE(PathExists(placed)) << placed << " was not placed";
+        EXPECT_EQ(FileBytes(placed), FileBytes(medium + "Driver\\Vista\\" + name)) << name;
+    }
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kMonitorKey, "Driver"),
+              std::optional<std::string>("T8242LM.dll"));
+    // The start request does not wait; the service gets there soon after.
+    SpoolerService spooler;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            spooler = ReadSpooler();
+            return spooler.state == SERVICE_RUNNING;
+        },
+        kReactionTimeoutMs))
+        << "spooler state " << spooler.state;
+    EXPECT_EQ(spooler.startType, static_cast<DWORD>(SERVICE_AUTO_START));
+}
+
+void CancelFrom(const Process& installer, HWND page) {
+    ASSERT_TRUE(Click(page, IDCANCEL));
+    HWND box = WaitForBoxOver(installer, page);
+    ASSERT_NE(box, nullptr) << "取消 asked nothing";
+    ASSERT_TRUE(Click(box, IDYES));
+    EXPECT_EQ(installer.WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
+}
+
+TEST(E2e, ResumeFromMarker) {
+    // As the first half of the cycle leaves it on Windows: the marker naming this installer
+    // (quoted), the spooler stopped and set to start on demand (it was automatic).
+    ASSERT_TRUE(SetRunValue(kMarker, "\"" + InstallerPath() + "\""));
+    ASSERT_TRUE(SetSpoolerStartType(SERVICE_DEMAND_START));
+    std::string error;
+    auto installer = StartInstaller(g_paths, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND page = WaitForPage(*installer, kInstallerCaption, IDC_NAME_EDIT, kStartTimeoutMs);
+    ASSERT_NE(page, nullptr) << "a resumed run must open on the printer name page";
+    EXPECT_EQ(TopLevelWindows(installer->Id()), std::vector<HWND>{page}) << "no welcome page";
+    ExpectResumeWorkDone();
+    // The wizard goes on from here as usual: 上一步 leads to the welcome page.
+    ASSERT_TRUE(Click(page, IDC_BACK));
+    HWND welcome = WaitForPage(*installer, kInstallerCaption, IDC_WELCOME_GREETING,
+                               kReactionTimeoutMs);
+    ASSERT_NE(welcome, nullptr) << "上一步 on the resumed printer name page";
+    CancelFrom(*installer, welcome);
+}
+
+TEST(E2e, StaleResumeMarker) {
+    // The installer was started from elsewhere before: a marker with another path is not ours.
+    const std::string stale = "\"D:\\Old Medium\\TQ82Ins.exe\"";
+    ASSERT_TRUE(SetRunValue(kMarker, stale));
+    std::string error;
+    auto installer = StartInstaller(g_paths, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND welcome = WaitForWelcomePage(*installer);
+    ASSERT_NE(welcome, nullptr) << "a marker of another path must give a fresh run";
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kRunKey, kMarker), std::optional<std::string>(stale))
+        << "the stale marker must stay";
+    const std::string target = SystemFolder() + "\\spool\\drivers\\x64\\3\\T8242dr.dll";
+    EXPECT_FALSE(PathExists(target)) << "a fresh run placed driver files";
+    CancelFrom(*installer, welcome);
+}
+
+DWORD ServicesProcessId() {
+    for (const auto& p : ListProcesses()) {
+        if (_stricmp(p.exeName.c_str(), "services.exe") == 0) return p.id;
+    }
+    return 0;
+}
+
+// The first half of the cycle: two queues of the model, the spooler on automatic start, 重启.
+// This process does not survive the click.
+TEST(E2e, RestartCycleRequest) {
+    std::string error;
+    ASSERT_TRUE(AddDriver(kModelDriver, &error)) << error;
+    ASSERT_TRUE(AddQueue("Front Desk", "LPT1:", kModelDriver, &error)) << error;
+    ASSERT_TRUE(AddQueue("Back Office", "LPT2:", kModelDriver, &error)) << error;
+    ASSERT_TRUE(SetSpoolerStartType(SERVICE_AUTO_START));
+    auto installer = StartInstaller(g_paths, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND welcome = WaitForWelcomePage(*installer);
+    ASSERT_NE(welcome, nullptr);
+    ASSERT_EQ(ControlText(welcome, IDOK), "重启") << "the installed queues' view was expected";
+    {
+        std::ofstream note(kCycleNote);
+        note << ServicesProcessId() << "\n";
+    }
+    ASSERT_TRUE(Click(welcome, IDOK));
+    // The restart ends this process; if it does not come, the welcome page stays.
+    Sleep(kRestartTimeoutMs);
+    ADD_FAILURE() << "重启 did not restart (the robot is still running)";
+}
+
+// The second half, in a new process after Wine's restart: the installer came back by itself from
+// the marker in the Run key, resumed and opened on the printer name page.
+TEST(E2e, RestartCycleResumed) {
+    std::ifstream note(kCycleNote);
+    DWORD servicesBefore = 0;
+    ASSERT_TRUE(note >> servicesBefore) << "the first half did not reach 重启";
+    HWND page = nullptr;
+    WaitUntil(
+        [&] {
+            HWND w = FindTopLevel(kInstallerCaption);
+            if (w != nullptr && GetDlgItem(w, IDC_NAME_EDIT) != nullptr) page = w;
+            return page != nullptr;
+        },
+        kRestartTimeoutMs);
+    ASSERT_NE(page, nullptr) << "no installer came back on the printer name page";
+    EXPECT_NE(ServicesProcessId(), servicesBefore) << "the services did not restart";
+    ExpectResumeWorkDone();
+    // Both queues are still installed.
+    int queues = 0;
+    for (const auto& q : ListQueues()) queues += q.driver == kModelDriver ? 1 : 0;
+    EXPECT_EQ(queues, 2);
+
+    // Finish with the resumed installer: 取消, 是.
+    DWORD id = 0;
+    GetWindowThreadProcessId(page, &id);
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    ASSERT_NE(process, nullptr);
+    ASSERT_TRUE(Click(page, IDCANCEL));
+    HWND box = nullptr;
+    WaitUntil(
+        [&] {
+            box = FindTopLevel("退出安装");
+            return box != nullptr;
+        },
+        kReactionTimeoutMs);
+    ASSERT_NE(box, nullptr) << "取消 asked nothing";
+    ASSERT_TRUE(Click(box, IDYES));
+    EXPECT_EQ(WaitForSingleObject(process, kReactionTimeoutMs), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    EXPECT_EQ(code, 1u);
+    CloseHandle(process);
+}
+
+}  // namespace
+}  // namespace tq::e2e

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "install/app/restart_cycle.h"
+#include "install/system/platform_class.h"
+#include "tests/support/fake_file_system.h"
+#include "tests/support/fake_power.h"
+#include "tests/support/fake_process_list.h"
+#include "tests/support/fake_registry.h"
+#include "tests/support/fake_services.h"
+
+namespace tq {
+namespace {
+
+using test::FakeFileSystem;
+using test::FakePower;
+using test::FakeProcessList;
+using test::FakeRegistry;
+using test::FakeServices;
+
+constexpr RegistryRoot kLm = RegistryRoot::LocalMachine;
+constexpr char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kMarker[] = "Kestra TQ8240 SeriesInstall";
+constexpr char kMonitors[] = "System\\CurrentControlSet\\Control\\Print\\Monitors";
+constexpr char kMonitor[] =
+    "System\\CurrentControlSet\\Control\\Print\\Monitors\\Kestra TQ8240 Language Monitor";
+constexpr char kX64Folder[] = "C:\\WINDOWS\\system32\\spool\\drivers\\x64\\3\\";
+
+class Paths : public SystemPaths {
+  public:
+    std::string ModuleFileName() override { return "E:\\TQ82Ins.exe"; }
+    std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
+    std::string SystemDirectory() override { return "C:\\WINDOWS\\system32"; }
+    std::string PrinterDriverDirectory() override { return "C:\\WINDOWS\\SYSTEM\\spool\\drivers"; }
+    std::string ApplicationDataFolder() override { return {}; }
+};
+
+struct RestartCycleTest : ::testing::Test {
+    FakeRegistry registry;
+    Paths paths;
+    FakeFileSystem files;
+    FakeServices services;
+    FakeProcessList processes;
+    FakePower power;
+
+    // What had happened by the time of each copy.
+    struct AtCopy {
+        std::size_t serviceRequests;
+        bool monitorKey;
+    };
+    std::vector<AtCopy> atCopies;
+
+    void SetUp() override {
+        registry.AddKey(kLm, kRun).AddKey(kLm, kMonitors).AddKey(kLm, kMonitor);
+        for (const char* dir : {"Driver\\2KXP\\", "Driver\\Vista\\"}) {
+            for (const char* n : {"T8242dr.dll", "T8242ui.dll", "T8242pi.dll", "T8242rc.dll"}) {
+                files.AddFile(std::string("E:\\") + dir + n);
+            }
+        }
+        for (const char* n : {"T8249LM.dll", "T824916.dll", "T824932.dll", "T8249DR.drv",
+                              "T8249rc.dll", "T8249ui.dll"}) {
+            files.AddFile(std::string("E:\\") + n);
+        }
+        files.AddFolder("C:\\WINDOWS\\system32\\spool\\drivers\\x64\\3");
+        files.AddFolder("C:\\WINDOWS\\SYSTEM\\spool\\drivers");
+        files.onCopy = [this](const std::string&) {
+            atCopies.push_back({services.requests.size(), registry.FindKey(kLm, kMonitor) != nullptr});
+        };
+    }
+    RestartCycleServices Cycle(int platformClass, int processorClass = Processor32) {
+        return {registry, paths, files, services, processes, power, platformClass, processorClass};
+    }
+    void PlantMarker(const std::string& data) { registry.AddValue(kLm, kRun, kMarker, data); }
+    std::optional<std::string> MarkerValue() { return registry.ValueOf(kLm, kRun, kMarker); }
+};
+
+TEST_F(RestartCycleTest, FreshRunsDoNothing) {
+    EXPECT_FALSE(ResumeAfterRestart(Cycle(PlatformXp)));
+    // A marker left by a copy of the installer elsewhere stays, and this run is a fresh one.
+    PlantMarker("\"D:\\Old Medium\\TQ82Ins.exe\"");
+    EXPECT_FALSE(ResumeAfterRestart(Cycle(PlatformXp)));
+    EXPECT_EQ(MarkerValue(), "\"D:\\Old Medium\\TQ82Ins.exe\"");
+    EXPECT_TRUE(files.copied.empty());
+    EXPECT_TRUE(services.requests.empty());
+}
+
+TEST_F(RestartCycleTest, ResumeOnTheNtFamilyPlacesFilesThenMonitorKeyThenSpooler) {
+    registry.DeleteKey(kLm, kMonitor);  // deleted before the restart
+    services.spooler().state = ServiceState::Stopped;
+    services.spooler().config.startType = ServiceStartType::OnDemand;
+    PlantMarker("e:\\tq82ins.exe");  // bare and in other letters: still this program
+    EXPECT_TRUE(ResumeAfterRestart(Cycle(PlatformVista, Processor64)));
+    EXPECT_EQ(MarkerValue(), std::nullopt) << "the marker must go";
+    std::vector<std::string> expected;
+    for (const char* n : {"T8242dr.dll", "T8242ui.dll", "T8242pi.dll", "T8242rc.dll"}) {
+        expected.push_back(std::string(kX64Folder) + n);
+    }
+    EXPECT_EQ(files.copied, expected);
+    for (const auto& at : atCopies) {
+        EXPECT_EQ(at.serviceRequests, 0u) << "a file was placed after the spooler was touched";
+        EXPECT_FALSE(at.monitorKey) << "a file was placed after the monitor key came back";
+    }
+    EXPECT_EQ(registry.ValueOf(kLm, kMonitor, "Driver"), "T8242LM.dll");
+    EXPECT_EQ(services.requests, (std::vector<std::string>{"start", "change"}));
+    EXPECT_EQ(services.spooler().config.startType, ServiceStartType::Automatic);
+    EXPECT_TRUE(power.calls.empty());
+}
+
+TEST_F(RestartCycleTest, ResumeOnWindows9xAndUnknownOnlyDeletesTheMarker) {
+    for (int platformClass : {Platform9x, PlatformOther}) {
+        PlantMarker("\"E:\\TQ82Ins.exe\"");
+        EXPECT_TRUE(ResumeAfterRestart(Cycle(platformClass)));
+        EXPECT_EQ(MarkerValue(), std::nullopt);
+    }
+    EXPECT_TRUE(files.copied.empty());
+    EXPECT_TRUE(services.requests.empty());
+}
+
+TEST_F(RestartCycleTest, RestartOnTheNtFamilyParksTheSpoolerThenRestarts) {
+    services.spooler().state = ServiceState::Running;
+    services.spooler().config.startType = ServiceStartType::Automatic;
+    RestartForUpdate(Cycle(PlatformXp));
+    EXPECT_EQ(services.requests, (std::vector<std::string>{"change", "stop"}));
+    EXPECT_EQ(services.spooler().config.startType, ServiceStartType::OnDemand);
+    EXPECT_EQ(registry.FindKey(kLm, kMonitor), nullptr) << "the monitor key must go";
+    EXPECT_EQ(MarkerValue(), "\"E:\\TQ82Ins.exe\"");
+    EXPECT_EQ(power.calls, (std::vector<std::string>{"privilege", "reboot"}));
+    EXPECT_TRUE(files.copied.empty()) << "the files wait for the restart";
+
+    // The next start closes the cycle: the spooler runs with automatic start again.
+    services.spooler().state = ServiceState::Stopped;
+    EXPECT_TRUE(ResumeAfterRestart(Cycle(PlatformXp)));
+    EXPECT_EQ(services.spooler().config.startType, ServiceStartType::Automatic);
+    EXPECT_EQ(services.spooler().state, ServiceState::StartPending);
+    EXPECT_NE(registry.FindKey(kLm, kMonitor), nullptr);
+}
+
+TEST_F(RestartCycleTest, RestartOnWindows9xEndsSpool32AndPlacesAtOnce) {
+    processes.processes = {{7, "C:\\WINDOWS\\SYSTEM\\KERNEL32.DLL"},
+                           {12, "C:\\WINDOWS\\system32\\SPOOL32.EXE"}};
+    RestartForUpdate(Cycle(Platform9x, Processor9x));
+    EXPECT_EQ(processes.terminated, std::vector<std::uint32_t>{12});
+    EXPECT_EQ(files.copied.size(), 7u);
+    EXPECT_TRUE(services.requests.empty());
+    EXPECT_NE(registry.FindKey(kLm, kMonitor), nullptr);
+    EXPECT_EQ(MarkerValue(), "\"E:\\TQ82Ins.exe\"");
+    EXPECT_EQ(power.calls, std::vector<std::string>{"reboot"});
+}
+
+TEST_F(RestartCycleTest, RestartOnAnUnknownPlatformSetsTheMarkerButDoesNotRestart) {
+    RestartForUpdate(Cycle(PlatformOther));
+    EXPECT_EQ(MarkerValue(), "\"E:\\TQ82Ins.exe\"");
+    EXPECT_TRUE(power.calls.empty());
+    EXPECT_TRUE(services.requests.empty());
+    EXPECT_TRUE(processes.terminated.empty());
+}
+
+}  // namespace
+}  // namespace tq
