@@ -10,10 +10,17 @@ namespace tq {
 class ProfileStrings {
   public:
     virtual ~ProfileStrings() = default;
-    // GetPrivateProfileStringA with an empty default into a buffer of `capacity` bytes: at most
-    // capacity - 1 bytes of the value (nothing when capacity is 0).
-    virtual std::string ReadString(const std::string& path, const std::string& section,
-                                   const std::string& key, std::size_t capacity) = 0;
+    // GetPrivateProfileStringA into a buffer of `capacity` bytes: at most capacity - 1 bytes of
+    // the value, or of `defaultValue` when the file, section or key is missing (an empty value
+    // stays empty); nothing when capacity is 0.
+    virtual std::string ReadStringOr(const std::string& path, const std::string& section,
+                                     const std::string& key, const std::string& defaultValue,
+                                     std::size_t capacity) = 0;
+    // The same with an empty default.
+    std::string ReadString(const std::string& path, const std::string& section,
+                           const std::string& key, std::size_t capacity) {
+        return ReadStringOr(path, section, key, std::string(), capacity);
+    }
     // WritePrivateProfileStringA: creates the file when missing (its folder must exist); fails
     // on a read-only file.
     virtual bool WriteString(const std::string& path, const std::string& section,

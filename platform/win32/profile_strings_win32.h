@@ -7,8 +7,9 @@ namespace tq {
 // GetPrivateProfileStringA / WritePrivateProfileStringA.
 class Win32ProfileStrings : public ProfileStrings {
   public:
-    std::string ReadString(const std::string& path, const std::string& section,
-                           const std::string& key, std::size_t capacity) override;
+    std::string ReadStringOr(const std::string& path, const std::string& section,
+                             const std::string& key, const std::string& defaultValue,
+                             std::size_t capacity) override;
     bool WriteString(const std::string& path, const std::string& section, const std::string& key,
                      const std::string& value) override;
 };

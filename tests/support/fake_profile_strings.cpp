@@ -41,14 +41,15 @@ const std::string* FakeProfileStrings::Find(const std::string& path, const std::
     return it == values_.end() ? nullptr : &it->second;
 }
 
-std::string FakeProfileStrings::ReadString(const std::string& path, const std::string& section,
-                                           const std::string& key, std::size_t capacity) {
+std::string FakeProfileStrings::ReadStringOr(const std::string& path, const std::string& section,
+                                             const std::string& key,
+                                             const std::string& defaultValue,
+                                             std::size_t capacity) {
     Log("ReadProfile " + path + " [" + section + "] " + key);
     if (capacity == 0) return {};
-    if (files_ != nullptr && files_->FindFile(path) == nullptr) return {};
-    const std::string* value = Find(path, section, key);
-    if (value == nullptr) return {};
-    return value->substr(0, capacity - 1);
+    const std::string* value = nullptr;
+    if (files_ == nullptr || files_->FindFile(path) != nullptr) value = Find(path, section, key);
+    return (value != nullptr ? *value : defaultValue).substr(0, capacity - 1);
 }
 
 bool FakeProfileStrings::WriteString(const std::string& path, const std::string& section,

@@ -26,8 +26,9 @@ class FakeProfileStrings : public ProfileStrings {
     const std::string* Find(const std::string& path, const std::string& section,
                             const std::string& key) const;
 
-    std::string ReadString(const std::string& path, const std::string& section,
-                           const std::string& key, std::size_t capacity) override;
+    std::string ReadStringOr(const std::string& path, const std::string& section,
+                             const std::string& key, const std::string& defaultValue,
+                             std::size_t capacity) override;
     bool WriteString(const std::string& path, const std::string& section, const std::string& key,
                      const std::string& value) override;
 
