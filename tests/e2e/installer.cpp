@@ -259,22 +259,8 @@ bool UseNewdevDouble(const RunPaths& medium, std::string_view scenario, std::str
 
 std::vector<std::string> NewdevCalls(const RunPaths& medium) {
     std::vector<std::string> calls;
-    UniqueHandle in(CreateFileW(JoinPath(medium.medium, L"newdev-calls.txt").c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (in.get() == INVALID_HANDLE_VALUE) return calls;
-    std::string bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(in.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        bytes.append(buffer, read);
-    }
-    size_t start = 0;
-    for (size_t end = bytes.find('\n'); end != std::string::npos; end = bytes.find('\n', start)) {
-        std::string line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const auto& line : FileLines(JoinPath(medium.medium, L"newdev-calls.txt"))) {
         calls.push_back(FromAnsi(line));
-        start = end + 1;
     }
     return calls;
 }

@@ -117,14 +117,6 @@ void ExpectResumeWorkDone() {
     EXPECT_EQ(spooler.startType, static_cast<DWORD>(SERVICE_AUTO_START));
 }
 
-void CancelFrom(const Process& installer, HWND page) {
-    ASSERT_TRUE(Click(page, IDCANCEL));
-    HWND box = WaitForBoxOver(installer, page);
-    ASSERT_NE(box, nullptr) << "取消 asked nothing";
-    ASSERT_TRUE(Click(box, IDYES));
-    EXPECT_EQ(installer.WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
-}
-
 TEST(E2e, ResumeFromMarker) {
     // As the first half of the cycle leaves it on Windows: the marker naming this installer
     // (quoted), the spooler stopped and set to start on demand (it was automatic).
@@ -142,7 +134,7 @@ TEST(E2e, ResumeFromMarker) {
     HWND welcome = WaitForPage(*installer, kInstallerCaption, IDC_WELCOME_GREETING,
                                kReactionTimeoutMs);
     ASSERT_NE(welcome, nullptr) << "上一步 on the resumed printer name page";
-    CancelFrom(*installer, welcome);
+    CancelWithYes(*installer, welcome);
 }
 
 TEST(E2e, StaleResumeMarker) {
@@ -158,7 +150,7 @@ TEST(E2e, StaleResumeMarker) {
         << "the stale marker must stay";
     const std::string target = SystemFolder() + "\\spool\\drivers\\x64\\3\\T8242dr.dll";
     EXPECT_FALSE(PathExists(target)) << "a fresh run placed driver files";
-    CancelFrom(*installer, welcome);
+    CancelWithYes(*installer, welcome);
 }
 
 DWORD ServicesProcessId() {

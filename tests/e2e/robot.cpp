@@ -499,6 +499,27 @@ bool SetIpFieldTexts(HWND control, const std::vector<std::string>& texts) {
     return true;
 }
 
+std::vector<std::string> FileLines(const std::wstring& path) {
+    std::vector<std::string> lines;
+    UniqueHandle in(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (in.get() == INVALID_HANDLE_VALUE) return lines;
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(in.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        bytes.append(buffer, read);
+    }
+    size_t start = 0;
+    for (size_t end = bytes.find('\n'); end != std::string::npos; end = bytes.find('\n', start)) {
+        std::string line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
 std::optional<ListViewContents> ReadListView(HWND list) {
     UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
                                      FALSE, ProcessOf(list)));

@@ -188,5 +188,8 @@ bool SaveScreenshot(HWND window, const std::wstring& bmpPath, std::string* error
 // A Unix path as the Windows path Wine maps through drive Z:.
 std::wstring WindowsPathOf(std::string_view unixPath);
 std::wstring JoinPath(const std::wstring& folder, std::wstring_view name);
+// The lines of a text file as bytes (LF or CRLF; a last line without LF is left out, as a line
+// still being written); none when the file cannot be read.
+std::vector<std::string> FileLines(const std::wstring& path);
 
 }  // namespace tq::e2e

@@ -36,4 +36,13 @@ bool WaitGone(HWND window) {
     return WaitUntil([&] { return !IsWindow(window); }, kReactionTimeoutMs);
 }
 
+void CancelWithYes(const Process& installer, HWND page) {
+    ASSERT_TRUE(Click(page, IDCANCEL));
+    HWND box = WaitForBoxOver(installer, page);
+    ASSERT_NE(box, nullptr) << "取消 asked nothing";
+    ExpectCancelQuestion(box);
+    ASSERT_TRUE(Click(box, IDYES));
+    EXPECT_EQ(installer.WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
+}
+
 }  // namespace tq::e2e

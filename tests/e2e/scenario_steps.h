@@ -26,5 +26,8 @@ void ExpectCancelQuestion(HWND box);
 // Waits for the page's process to raise a message box over `page`.
 HWND WaitForBoxOver(const Process& installer, HWND page);
 bool WaitGone(HWND window);
+// Ends the installer through a page's 取消 answered 是 (the plain welcome or a page after it):
+// the cancel question as it must read, then exit code 1.
+void CancelWithYes(const Process& installer, HWND page);
 
 }  // namespace tq::e2e

@@ -121,16 +121,6 @@ HWND OpenConnectionTypePage(const Process& installer) {
     return WaitForConnectionTypePage(installer);
 }
 
-// Ends the installer through a page's 取消 answered 是 (the plain welcome or a page after it):
-// exit code 1.
-void CancelWithYes(const Process& installer, HWND page) {
-    ASSERT_TRUE(Click(page, IDCANCEL));
-    HWND box = WaitForBoxOver(installer, page);
-    ASSERT_NE(box, nullptr) << "no cancel question";
-    ASSERT_TRUE(Click(box, IDYES));
-    EXPECT_EQ(installer.WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
-}
-
 TEST(E2e, SecondInstance) {
     std::string error;
     auto first = StartInstaller(g_paths, &error);

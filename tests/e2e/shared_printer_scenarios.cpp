@@ -124,12 +124,7 @@ TEST(E2e, SharedPrinterPage) {
     page = WaitForSharedPrinterPage(*installer);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(ControlText(page, IDC_SHARED_PATH), "");
-    ASSERT_TRUE(Click(page, IDCANCEL));
-    HWND box = WaitForBoxOver(*installer, page);
-    ASSERT_NE(box, nullptr) << "取消 asked nothing";
-    ExpectCancelQuestion(box);
-    ASSERT_TRUE(Click(box, IDYES));
-    EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
+    CancelWithYes(*installer, page);
 }
 
 }  // namespace

@@ -36,25 +36,7 @@ bool InstallTcpMonitorDouble(std::string* error) {
 }
 
 std::vector<std::string> TcpMonitorCalls() {
-    std::vector<std::string> calls;
-    UniqueHandle in(CreateFileW(Wide(CallsFile()).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (in.get() == INVALID_HANDLE_VALUE) return calls;
-    std::string bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(in.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        bytes.append(buffer, read);
-    }
-    size_t start = 0;
-    for (size_t end = bytes.find('\n'); end != std::string::npos; end = bytes.find('\n', start)) {
-        std::string line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        calls.push_back(line);  // the double writes UTF-8
-        start = end + 1;
-    }
-    return calls;
+    return FileLines(Wide(CallsFile()));  // the double writes UTF-8
 }
 
 std::vector<PortEntry> ListPorts() {
