@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "platform/win32/owners.h"
+
 namespace tq {
 namespace {
 
@@ -20,15 +22,18 @@ std::string FieldString(const char (&field)[N]) {
 
 bool Win32NetworkAdapters::ListAddresses(std::vector<AdapterAddress>& out) {
     out.clear();
+    LoadedLibrary iphlpapi(library_.c_str());
+    auto* const getAdaptersInfo = iphlpapi.Export<decltype(GetAdaptersInfo)>("GetAdaptersInfo");
+    if (getAdaptersInfo == nullptr) return false;
     // operator new storage is aligned for the records the call writes into it.
     std::vector<unsigned char> buffer(kFirstBufferSize);
     ULONG size = kFirstBufferSize;
-    if (GetAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.data()), &size) ==
+    if (getAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.data()), &size) ==
         ERROR_BUFFER_OVERFLOW) {
         buffer.assign(size, 0);
     }
     size = static_cast<ULONG>(buffer.size());
-    if (GetAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.data()), &size) != NO_ERROR) {
+    if (getAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.data()), &size) != NO_ERROR) {
         return false;
     }
     for (const IP_ADAPTER_INFO* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data());

@@ -4,6 +4,8 @@
 #include <shlobj.h>
 #include <winspool.h>
 
+#include "platform/win32/owners.h"
+
 namespace tq {
 
 namespace {
@@ -47,8 +49,14 @@ std::string Win32SystemPaths::PrinterDriverDirectory() {
 }
 
 std::string Win32SystemPaths::ApplicationDataFolder() {
+    // Looked up at run time: Windows 95 and NT 4.0 have it only with the shell of Internet
+    // Explorer 4 or later.
+    LoadedLibrary shell("shell32.dll");
+    auto* const folderPath =
+        shell.Export<decltype(SHGetSpecialFolderPathA)>("SHGetSpecialFolderPathA");
+    if (folderPath == nullptr) return {};
     char buffer[MAX_PATH] = "";
-    if (!SHGetSpecialFolderPathA(nullptr, buffer, CSIDL_APPDATA, FALSE)) return {};
+    if (!folderPath(nullptr, buffer, CSIDL_APPDATA, FALSE)) return {};
     buffer[MAX_PATH - 1] = '\0';
     return Folder(buffer, static_cast<UINT>(lstrlenA(buffer)));
 }

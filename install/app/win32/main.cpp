@@ -201,15 +201,29 @@ struct Installer {
         [] { return std::string(tq::currentFileName); }};
 };
 
+// The control classes the pages use. InitCommonControlsEx comes with comctl32 4.70 and is
+// looked up at run time: Windows 95 and NT 4.0 as first shipped have only InitCommonControls,
+// which registers the list view and progress bar (no IP address control there).
+void InitControls() {
+    InitCommonControls();
+    HMODULE comctl = GetModuleHandleA("comctl32.dll");
+    if (comctl == nullptr) return;
+    using InitExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    auto initEx = reinterpret_cast<InitExFn>(
+        reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")));
+    if (initEx == nullptr) return;
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
+                                                        ICC_INTERNET_CLASSES |
+                                                        ICC_STANDARD_CLASSES};
+    initEx(&controls);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     tq::NarrowDllSearchPath();
 
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
-                                                        ICC_INTERNET_CLASSES |
-                                                        ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    InitControls();
 
     // Never destroyed: threads of the run may still use it when the process ends.
     auto* installer = new Installer(instance);
