@@ -1,0 +1,369 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/fake_uninstall_system.h"
+#include "uninstall/procedure.h"
+
+namespace tq::uninstall {
+namespace {
+
+using test::FakeUninstallSystem;
+using Strings = std::vector<std::string>;
+
+constexpr char kFolder[] = "C:\\Program Files\\Orvello";
+constexpr char kInstalled[] = "C:\\Program Files\\Orvello\\customize.ini";
+constexpr char kLocal[] = "E:\\customize.ini";
+constexpr char kPrograms[] = "C:\\Documents and Settings\\All Users\\Start Menu\\Programs";
+constexpr char kGroup[] =
+    "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Admin Tools";
+constexpr char kSystem[] = "C:\\WINDOWS\\system32";
+
+std::string In(const char* folder, const std::string& name) {
+    return std::string(folder) + "\\" + name;
+}
+
+// The package as the installer leaves it with every name at its default.
+struct UninstallProcedureTest : ::testing::Test {
+    FakeUninstallSystem system;
+    CustomizePaths paths{kLocal, kFolder, kInstalled};
+
+    void SetUp() override {
+        for (const char* name :
+             {"DeviceKeeper.exe", "TRXHELP.chm", "TRXHELP.GID", "VNTTrap.ini", "AlertWatcher.exe",
+              "NetPortSetupApp.exe", "VNTTrap.txt", "VNTTrapIP.ini", "logo.bmp", "customize.ini"}) {
+            system.AddFile(In(kFolder, name));
+        }
+        for (const char* link :
+             {"Device Keeper.lnk", "Alert watcher.lnk", "Admin Tools.lnk", "Net Port Setup.lnk"}) {
+            system.AddFile(In(kGroup, link));
+        }
+        system.AddFile(In(kSystem, "VNTUninstall.exe")).AddFile(In(kSystem, "customize.ini"));
+        system.AddFolder(In(kSystem, "spool"));
+    }
+
+    // Deletions and removals, failed ones marked, in order.
+    Strings Removals() const {
+        Strings found;
+        for (const std::string& call : system.calls) {
+            if (call.rfind("RemoveFile ", 0) == 0 || call.rfind("SetNormal ", 0) == 0 ||
+                call.rfind("RemoveFolder ", 0) == 0) {
+                found.push_back(call);
+            }
+        }
+        return found;
+    }
+};
+
+TEST_F(UninstallProcedureTest, RemovesEverythingInOrderAndReportsSuccess) {
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+
+    const Strings expected = {
+        "RemoveFile C:\\Program Files\\Orvello\\DeviceKeeper.exe",
+        "RemoveFile C:\\Program Files\\Orvello\\TRXHELP.chm",
+        "RemoveFile C:\\Program Files\\Orvello\\TRXHELP.GID",
+        "RemoveFile C:\\Program Files\\Orvello\\VNTTrap.ini",
+        "RemoveFile C:\\Program Files\\Orvello\\AlertWatcher.exe",
+        "RemoveFile C:\\Program Files\\Orvello\\NetPortSetupApp.exe",
+        "RemoveFile C:\\Program Files\\Orvello\\VNTTrap.txt",
+        "RemoveFile C:\\Program Files\\Orvello\\VNTTrapIP.ini",
+        "RemoveFile C:\\Program Files\\Orvello\\logo.bmp",
+        "RemoveFile " + In(kGroup, "Device Keeper.lnk"),
+        "RemoveFile " + In(kGroup, "Alert watcher.lnk"),
+        "RemoveFile " + In(kGroup, "Admin Tools.lnk"),
+        "RemoveFile " + In(kGroup, "Net Port Setup.lnk"),
+        std::string("RemoveFolder ") + kGroup,
+        "RemoveFile C:\\Program Files\\Orvello\\customize.ini",
+        "RemoveFolder C:\\Program Files\\Orvello",
+        "RemoveFile C:\\WINDOWS\\system32\\VNTUninstall.exe",
+        "RemoveFile C:\\WINDOWS\\system32\\customize.ini",
+    };
+    EXPECT_EQ(Removals(), expected);
+    EXPECT_FALSE(system.HasFolder(kFolder));
+    EXPECT_FALSE(system.HasFolder(kGroup));
+    EXPECT_TRUE(system.HasFolder(kPrograms));
+    EXPECT_TRUE(system.HasFolder(kSystem));
+
+    // The presence test first, then both window titles, and the firewall between the
+    // Start-menu group and the customisation file; the message comes last.
+    const Strings start(system.calls.begin(), system.calls.begin() + 7);
+    EXPECT_EQ(start, (Strings{std::string("ReadProfile ") + kInstalled + " [MORNITOR] APPName",
+                              "FindMatch C:\\Program Files\\Orvello\\AlertWatcher.exe",
+                              std::string("ReadProfile ") + kInstalled + " [MORNITOR] Main_Title",
+                              "WindowTitled Alert Watcher",
+                              std::string("ReadProfile ") + kInstalled + " [ADMIN] Main_Title",
+                              "WindowTitled Device Keeper",
+                              std::string("ReadProfile ") + kInstalled + " [ADMIN] APPName"}));
+    const auto at = [&](const std::string& call) {
+        for (std::size_t i = 0; i < system.calls.size(); ++i) {
+            if (system.calls[i] == call) return i;
+        }
+        return system.calls.size();
+    };
+    EXPECT_LT(at(std::string("RemoveFolder ") + kGroup), at("InitializeCom"));
+    EXPECT_LT(at("UninitializeCom"), at(std::string("RemoveFile ") + kInstalled));
+    ASSERT_EQ(system.messages.size(), 1u);
+    EXPECT_EQ(system.messages[0].text, "恭喜，软件卸载成功完成！");
+    EXPECT_EQ(system.messages[0].caption, "");
+    EXPECT_EQ(system.calls.back(), "Message 恭喜，软件卸载成功完成！ | ");
+}
+
+TEST_F(UninstallProcedureTest, EveryNameIsReadFromTheInstalledFile) {
+    // The local file says otherwise for every key: the procedure must not listen to it.
+    for (const char* section : {"INSTALL", "UNINSTALL", "MORNITOR", "ADMIN", "STARTMENU"}) {
+        for (const char* key :
+             {"Uninstall_File", "Help_File", "NetPortSetup_File", "APPName", "Main_Title",
+              "Main_LOGO", "DIR_Name", "Admin_Link_Name", "Monitor_Link_Name",
+              "Uninstall_Link_Name", "NetPortSetup_Link_Name"}) {
+            system.SetValue(kLocal, section, key, "local.x");
+        }
+    }
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+    for (const std::string& read : system.CallsOf("ReadProfile")) {
+        EXPECT_EQ(read.rfind(std::string(kInstalled) + " [", 0), 0u) << read;
+    }
+    for (const std::string& removal : Removals()) {
+        EXPECT_EQ(removal.find("local.x"), std::string::npos) << removal;
+    }
+}
+
+TEST_F(UninstallProcedureTest, ConfiguredNamesAreUsedEverywhere) {
+    const std::string folder = "D:\\Tools\\Net";
+    const std::string installed = folder + "\\customize.ini";
+    paths = CustomizePaths{kLocal, folder, installed};
+    const struct {
+        const char* section;
+        const char* key;
+        const char* value;
+    } values[] = {
+        {"ADMIN", "APPName", "Admin.exe"},           {"INSTALL", "Help_File", "Help.chm"},
+        {"MORNITOR", "APPName", "Mon.exe"},          {"INSTALL", "NetPortSetup_File", "Port.exe"},
+        {"ADMIN", "Main_LOGO", "pic.bmp"},           {"STARTMENU", "DIR_Name", "Net Group"},
+        {"STARTMENU", "Admin_Link_Name", "A"},       {"STARTMENU", "Monitor_Link_Name", "M"},
+        {"STARTMENU", "Uninstall_Link_Name", "U"},   {"STARTMENU", "NetPortSetup_Link_Name", "P"},
+        {"MORNITOR", "Main_Title", "Mon Window"},    {"ADMIN", "Main_Title", "Admin Window"},
+        {"INSTALL", "Uninstall_File", "Remove.exe"},
+    };
+    for (const auto& v : values) system.SetValue(installed, v.section, v.key, v.value);
+    system.AddFile(folder + "\\Mon.exe");
+    system.AddFile(In(kSystem, "Remove.exe"));
+
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+
+    EXPECT_EQ(system.CallsOf("WindowTitled"), (Strings{"Mon Window", "Admin Window"}));
+    const std::string group = std::string(kPrograms) + "\\Net Group";
+    const Strings expected = {
+        "RemoveFile D:\\Tools\\Net\\Admin.exe failed",
+        "SetNormal D:\\Tools\\Net\\Admin.exe failed",
+        "RemoveFile D:\\Tools\\Net\\Admin.exe failed",
+        "RemoveFile D:\\Tools\\Net\\Help.chm failed",
+        "SetNormal D:\\Tools\\Net\\Help.chm failed",
+        "RemoveFile D:\\Tools\\Net\\Help.chm failed",
+        "RemoveFile D:\\Tools\\Net\\TRXHELP.GID failed",
+        "SetNormal D:\\Tools\\Net\\TRXHELP.GID failed",
+        "RemoveFile D:\\Tools\\Net\\TRXHELP.GID failed",
+        "RemoveFile D:\\Tools\\Net\\VNTTrap.ini failed",
+        "SetNormal D:\\Tools\\Net\\VNTTrap.ini failed",
+        "RemoveFile D:\\Tools\\Net\\VNTTrap.ini failed",
+        "RemoveFile D:\\Tools\\Net\\Mon.exe",
+        "RemoveFile D:\\Tools\\Net\\Port.exe failed",
+        "SetNormal D:\\Tools\\Net\\Port.exe failed",
+        "RemoveFile D:\\Tools\\Net\\Port.exe failed",
+        "RemoveFile D:\\Tools\\Net\\VNTTrap.txt failed",
+        "SetNormal D:\\Tools\\Net\\VNTTrap.txt failed",
+        "RemoveFile D:\\Tools\\Net\\VNTTrap.txt failed",
+        "RemoveFile D:\\Tools\\Net\\VNTTrapIP.ini failed",
+        "SetNormal D:\\Tools\\Net\\VNTTrapIP.ini failed",
+        "RemoveFile D:\\Tools\\Net\\VNTTrapIP.ini failed",
+        "RemoveFile D:\\Tools\\Net\\pic.bmp failed",
+        "SetNormal D:\\Tools\\Net\\pic.bmp failed",
+        "RemoveFile D:\\Tools\\Net\\pic.bmp failed",
+        // Shortcuts get one plain delete each, and no attribute retry.
+        "RemoveFile " + group + "\\A.lnk failed",
+        "RemoveFile " + group + "\\M.lnk failed",
+        "RemoveFile " + group + "\\U.lnk failed",
+        "RemoveFile " + group + "\\P.lnk failed",
+        "RemoveFolder " + group + " failed",
+        "RemoveFile D:\\Tools\\Net\\customize.ini",
+        "RemoveFolder D:\\Tools\\Net",
+        // Read before the installed file went: the default would be VNTUninstall.exe.
+        "RemoveFile C:\\WINDOWS\\system32\\Remove.exe",
+        "RemoveFile C:\\WINDOWS\\system32\\customize.ini",
+    };
+    EXPECT_EQ(Removals(), expected);
+    EXPECT_FALSE(system.HasFile(In(kSystem, "Remove.exe")));
+    EXPECT_TRUE(system.HasFile(In(kSystem, "VNTUninstall.exe")));
+}
+
+TEST_F(UninstallProcedureTest, MissingMonitorEndsWithItsFullPathAndDeletesNothing) {
+    const std::string folder = "C:\\Pro%sgram 100%d";
+    const std::string installed = folder + "\\customize.ini";
+    paths = CustomizePaths{kLocal, folder, installed};
+    system.SetValue(installed, "MORNITOR", "APPName", "Watch%s%n.exe");
+
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::NothingInstalled);
+
+    ASSERT_EQ(system.messages.size(), 1u);
+    // The path is put in as it stands: its '%' characters are no format.
+    EXPECT_EQ(system.messages[0].text, "没有需要卸载的程序[C:\\Pro%sgram 100%d\\Watch%s%n.exe]");
+    EXPECT_EQ(system.messages[0].caption, "Watch%s%n.exe");
+    EXPECT_TRUE(Removals().empty());
+    EXPECT_TRUE(system.CallsOf("WindowTitled").empty());
+    EXPECT_TRUE(system.CallsOf("InitializeCom").empty());
+}
+
+TEST_F(UninstallProcedureTest, OpenToolWindowStopsBeforeAnything) {
+    // The monitor's window: its title is in the message, the caption is empty, and the
+    // administration tool's title is not even asked.
+    system.windows = {"Alert Watcher", "Device Keeper"};
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::ToolRunning);
+    EXPECT_EQ(system.CallsOf("WindowTitled"), Strings{"Alert Watcher"});
+    ASSERT_EQ(system.messages.size(), 1u);
+    EXPECT_EQ(system.messages[0].text, "[Alert Watcher]正在运行,请先关闭.");
+    EXPECT_EQ(system.messages[0].caption, "");
+    EXPECT_TRUE(Removals().empty());
+
+    // Only the administration tool's window, with a '%' in its configured title.
+    system.calls.clear();
+    system.messages.clear();
+    system.SetValue(kInstalled, "ADMIN", "Main_Title", "Keeper %s 100%");
+    system.windows = {"Keeper %s 100%"};
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::ToolRunning);
+    EXPECT_EQ(system.CallsOf("WindowTitled"), (Strings{"Alert Watcher", "Keeper %s 100%"}));
+    ASSERT_EQ(system.messages.size(), 1u);
+    EXPECT_EQ(system.messages[0].text, "[Keeper %s 100%]正在运行,请先关闭.");
+    EXPECT_TRUE(Removals().empty());
+    EXPECT_TRUE(system.CallsOf("Firewall").empty());
+
+    // The user closes the tool and presses OK again: the run starts over and finishes.
+    system.windows.clear();
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+    EXPECT_FALSE(system.HasFolder(kFolder));
+}
+
+TEST_F(UninstallProcedureTest, EmptyWindowTitleIsNotLookedUp) {
+    // FindWindowA would take an empty title for any untitled window and block for ever.
+    system.SetValue(kInstalled, "MORNITOR", "Main_Title", "");
+    system.windows = {""};
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+    EXPECT_EQ(system.CallsOf("WindowTitled"), Strings{"Device Keeper"});
+}
+
+TEST_F(UninstallProcedureTest, ReadOnlyFileGoesOnTheSecondTryUnknownFileKeepsTheFolder) {
+    system.AddFile(In(kFolder, "TRXHELP.chm"), true);
+    system.AddFile(In(kFolder, "notes.txt"));
+    // A read-only shortcut is left alone: no attribute retry for shortcuts.
+    system.AddFile(In(kGroup, "Alert watcher.lnk"), true);
+
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+
+    const Strings removals = Removals();
+    const Strings help(removals.begin() + 1, removals.begin() + 4);
+    EXPECT_EQ(help, (Strings{"RemoveFile C:\\Program Files\\Orvello\\TRXHELP.chm failed",
+                             "SetNormal C:\\Program Files\\Orvello\\TRXHELP.chm",
+                             "RemoveFile C:\\Program Files\\Orvello\\TRXHELP.chm"}));
+    EXPECT_FALSE(system.HasFile(In(kFolder, "TRXHELP.chm")));
+    EXPECT_TRUE(system.HasFile(In(kGroup, "Alert watcher.lnk")));
+    EXPECT_TRUE(system.CallsOf("SetNormal " + In(kGroup, "Alert watcher.lnk")).empty());
+
+    // Everything the package knows is gone; the unknown file keeps its folder, silently.
+    EXPECT_TRUE(system.HasFile(In(kFolder, "notes.txt")));
+    EXPECT_TRUE(system.HasFolder(kFolder));
+    EXPECT_FALSE(system.HasFile(kInstalled));
+    EXPECT_FALSE(system.HasFile(In(kFolder, "AlertWatcher.exe")));
+    EXPECT_EQ(system.CallsOf("RemoveFolder").at(1), std::string(kFolder) + " failed");
+    EXPECT_TRUE(system.HasFolder(kGroup));
+    ASSERT_EQ(system.messages.size(), 1u);
+    EXPECT_EQ(system.messages[0].text, "恭喜，软件卸载成功完成！");
+}
+
+TEST_F(UninstallProcedureTest, ExtraShortcutKeepsTheStartMenuGroup) {
+    system.AddFile(In(kGroup, "Readme.lnk"));
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+    EXPECT_FALSE(system.HasFile(In(kGroup, "Device Keeper.lnk")));
+    EXPECT_FALSE(system.HasFile(In(kGroup, "Net Port Setup.lnk")));
+    EXPECT_TRUE(system.HasFile(In(kGroup, "Readme.lnk")));
+    EXPECT_TRUE(system.HasFolder(kGroup));
+    EXPECT_FALSE(system.HasFolder(kFolder));
+}
+
+TEST_F(UninstallProcedureTest, UnreadableCommonProgramsDeletesNothingInTheStartMenu) {
+    // Unreadable, and read as an empty text (which would make the group "\Admin Tools" on the
+    // current drive): the rest goes on as usual.
+    for (const std::optional<std::string>& value :
+         {std::optional<std::string>(), std::optional<std::string>("")}) {
+        SetUp();
+        system.calls.clear();
+        system.commonPrograms = value;
+        EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+        for (const std::string& removal : Removals()) {
+            EXPECT_EQ(removal.find(".lnk"), std::string::npos) << removal;
+            EXPECT_EQ(removal.find("Admin Tools"), std::string::npos) << removal;
+        }
+        for (const std::string& read : system.CallsOf("ReadProfile")) {
+            EXPECT_EQ(read.find("[STARTMENU]"), std::string::npos) << read;
+        }
+        EXPECT_TRUE(system.HasFile(In(kGroup, "Device Keeper.lnk")));
+        EXPECT_FALSE(system.HasFolder(kFolder));
+        EXPECT_FALSE(system.HasFile(In(kSystem, "VNTUninstall.exe")));
+    }
+}
+
+TEST_F(UninstallProcedureTest, FirewallExceptionsAreWithdrawnInOrder) {
+    const std::string folder = "C:\\网络 工具";
+    paths = CustomizePaths{kLocal, folder, folder + "\\customize.ini"};
+    system.AddFile(folder + "\\AlertWatcher.exe");
+    system.SetValue(paths.installedFile, "ADMIN", "APPName", "管理.exe");
+
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+
+    Strings com;
+    for (const std::string& call : system.calls) {
+        if (call == "InitializeCom" || call == "UninitializeCom" ||
+            call.rfind("Firewall", 0) == 0 || call.rfind("ToUtf16", 0) == 0) {
+            com.push_back(call);
+        }
+    }
+    EXPECT_EQ(com, (Strings{"InitializeCom", "Firewall created", "Firewall OpenProfile",
+                            "ToUtf16 C:\\网络 工具\\管理.exe",
+                            "Firewall RemoveApplication C:\\网络 工具\\管理.exe",
+                            "Firewall RemovePort 162 17", "Firewall RemovePort 19771 17",
+                            "Firewall CloseProfile", "Firewall destroyed", "UninitializeCom"}));
+    // Converted, not widened byte by byte: 网 is one UTF-16 unit.
+    ASSERT_EQ(system.firewallApplications.size(), 1u);
+    EXPECT_EQ(system.firewallApplications[0], u"C:\\\u7F51\u7EDC \u5DE5\u5177\\\u7BA1\u7406.exe");
+}
+
+TEST_F(UninstallProcedureTest, ComIsUninitialisedOnlyWhenItWasInitialised) {
+    system.comInitializes = false;
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+    EXPECT_TRUE(system.CallsOf("UninitializeCom").empty());
+    // The firewall is still asked: COM may well be usable in the thread's other mode.
+    EXPECT_EQ(system.CallsOf("Firewall RemovePort"), (Strings{"162 17", "19771 17"}));
+}
+
+TEST_F(UninstallProcedureTest, EmptyNamesAndUnknownSystemFolderTouchNoFolder) {
+    // An empty file name would make the path the folder itself (its attributes reset); an
+    // unknown system folder would make the paths relative to the current drive.
+    system.SetValue(kInstalled, "INSTALL", "Help_File", "");
+    system.SetValue(kInstalled, "INSTALL", "Uninstall_File", "");
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+    for (const std::string& removal : Removals()) {
+        EXPECT_NE(removal.back(), '\\') << removal;
+    }
+    EXPECT_EQ(system.CallsOf("RemoveFile").back(), "C:\\WINDOWS\\system32\\customize.ini");
+
+    SetUp();
+    system.calls.clear();
+    system.systemFolder.clear();
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+    for (const std::string& removal : Removals()) {
+        EXPECT_NE(removal.rfind("RemoveFile \\", 0), 0u) << removal;
+    }
+    EXPECT_TRUE(system.HasFile(In(kSystem, "customize.ini")));
+    EXPECT_EQ(system.messages.back().text, "恭喜，软件卸载成功完成！");
+}
+
+}  // namespace
+}  // namespace tq::uninstall

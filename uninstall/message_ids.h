@@ -1,0 +1,7 @@
+// String-table ids of the uninstall procedure's three messages (UninstallText). Plain numbers:
+// included by the resource script and by the Windows side that loads the texts.
+#pragma once
+
+#define IDS_NOTHING_TO_UNINSTALL 1001  // "%s" = the monitor's full path
+#define IDS_TOOL_RUNNING 1002          // "%s" = the window title found
+#define IDS_UNINSTALL_FINISHED 1003

@@ -1,0 +1,162 @@
+#include "uninstall/procedure.h"
+
+#include "uninstall/texts.h"
+
+namespace tq::uninstall {
+
+namespace {
+
+// The package's files in the install folder, deleted in this order. Configured names are
+// joined with a backslash; the fixed names carry their own.
+struct PackageFile {
+    const CustomizeKey* key;  // or nullptr for a fixed name
+    const char* fixedName;
+};
+
+const PackageFile kPackageFiles[] = {
+    {&keys::kAdminApp, nullptr}, {&keys::kHelpFile, nullptr},   {nullptr, "\\TRXHELP.GID"},
+    {nullptr, "\\VNTTrap.ini"},  {&keys::kMonitorApp, nullptr}, {&keys::kNetPortSetupFile, nullptr},
+    {nullptr, "\\VNTTrap.txt"},  {nullptr, "\\VNTTrapIP.ini"},  {&keys::kAdminLogo, nullptr},
+};
+
+// The Start-menu shortcuts, deleted in this order.
+const CustomizeKey* const kShortcuts[] = {
+    &keys::kAdminLink,
+    &keys::kMonitorLink,
+    &keys::kUninstallLink,
+    &keys::kNetPortSetupLink,
+};
+
+constexpr char kCustomizeName[] = "\\customize.ini";
+
+class Procedure {
+  public:
+    Procedure(const CustomizePaths& paths, UninstallSystem& system)
+        : paths_(paths), system_(system), profile_(system.Profile()) {}
+
+    UninstallOutcome Run();
+
+  private:
+    std::string Read(const CustomizeKey& key) {
+        return ReadCustomize(profile_, paths_.installedFile, key);
+    }
+
+    // A read-only file refuses the first delete: normal attributes, then once more. Whether
+    // the file went is not asked; what stays behind keeps its folder.
+    void Delete(const std::string& path) {
+        if (system_.RemoveFile(path)) return;
+        system_.SetNormalAttributes(path);
+        system_.RemoveFile(path);
+    }
+
+    // folder + "\" + a configured name. An empty name names no file: deleting the folder's
+    // path with a backslash would only reset the folder's own attributes.
+    void DeleteNamed(const std::string& folder, const std::string& name) {
+        if (!name.empty()) Delete(folder + "\\" + name);
+    }
+
+    bool ToolWindowOpen(const CustomizeKey& titleKey);
+    void RemoveStartMenuGroup();
+    void RemoveFirewallExceptions(const std::string& adminApp);
+
+    const CustomizePaths& paths_;
+    UninstallSystem& system_;
+    ProfileStrings& profile_;
+};
+
+bool Procedure::ToolWindowOpen(const CustomizeKey& titleKey) {
+    const std::string title = Read(titleKey);
+    // FindWindowA with an empty title finds any untitled window; none of the tools is one.
+    if (title.empty() || !system_.WindowTitled(title)) return false;
+    system_.ShowMessage(InsertText(system_.LoadText(UninstallText::ToolRunning), title),
+                        std::string());
+    return true;
+}
+
+void Procedure::RemoveStartMenuGroup() {
+    const std::optional<std::string> programs = system_.CommonProgramsFolder();
+    // Without the all-users Programs folder the group's path would be relative to whatever
+    // the current drive or folder is: delete nothing.
+    if (!programs || programs->empty()) return;
+    const std::string group = *programs + "\\" + Read(keys::kStartMenuFolder);
+    // A shortcut is deleted once; a read-only one is not the package's.
+    for (const CustomizeKey* key : kShortcuts) {
+        system_.RemoveFile(group + "\\" + Read(*key) + ".lnk");
+    }
+    system_.RemoveFolder(group);
+}
+
+void Procedure::RemoveFirewallExceptions(const std::string& adminApp) {
+    const bool comInitialized = system_.InitializeCom();
+    {
+        // The codes are not looked at: without a firewall every call reports one.
+        const std::unique_ptr<Firewall> firewall = system_.CreateFirewall();
+        if (firewall) {
+            firewall->OpenProfile();
+            // Through the system code page: a path with Chinese characters widened byte by
+            // byte would never match the entry the installer made.
+            const std::u16string path =
+                system_.SystemTextToUtf16(paths_.installFolder + "\\" + adminApp);
+            firewall->RemoveApplication(path.c_str());
+            firewall->RemovePort(kTrapPort, kProtocolUdp);
+            firewall->RemovePort(kToolsPort, kProtocolUdp);
+            firewall->CloseProfile();
+        }
+    }
+    if (comInitialized) system_.UninitializeCom();
+}
+
+UninstallOutcome Procedure::Run() {
+    const std::string& folder = paths_.installFolder;
+
+    const std::string monitorApp = Read(keys::kMonitorApp);
+    const std::string monitorPath = folder + "\\" + monitorApp;
+    if (!system_.FindMatch(monitorPath)) {
+        system_.ShowMessage(
+            InsertText(system_.LoadText(UninstallText::NothingToUninstall), monitorPath),
+            monitorApp);
+        return UninstallOutcome::NothingInstalled;
+    }
+
+    // The administration tool's title is asked only when the monitor's window is not open.
+    if (ToolWindowOpen(keys::kMonitorTitle) || ToolWindowOpen(keys::kAdminTitle)) {
+        return UninstallOutcome::ToolRunning;
+    }
+
+    std::string adminApp;
+    for (const PackageFile& file : kPackageFiles) {
+        if (file.key == nullptr) {
+            Delete(folder + file.fixedName);
+            continue;
+        }
+        const std::string name = Read(*file.key);
+        if (file.key == &keys::kAdminApp) adminApp = name;
+        DeleteNamed(folder, name);
+    }
+
+    RemoveStartMenuGroup();
+    RemoveFirewallExceptions(adminApp);
+
+    // The uninstaller's own name must be read while the installed file is still there.
+    const std::string uninstallFile = Read(keys::kUninstallFile);
+    Delete(paths_.installedFile);
+    system_.RemoveFolder(folder);
+
+    // An unknown system directory would make these paths relative to the current drive.
+    const std::string systemFolder = system_.SystemFolder();
+    if (!systemFolder.empty()) {
+        DeleteNamed(systemFolder, uninstallFile);
+        Delete(systemFolder + kCustomizeName);
+    }
+
+    system_.ShowMessage(system_.LoadText(UninstallText::Finished), std::string());
+    return UninstallOutcome::Finished;
+}
+
+}  // namespace
+
+UninstallOutcome RunUninstall(const CustomizePaths& paths, UninstallSystem& system) {
+    return Procedure(paths, system).Run();
+}
+
+}  // namespace tq::uninstall
