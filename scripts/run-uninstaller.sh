@@ -13,19 +13,8 @@ cd "$(dirname "$0")/.."
 if [ "${1:-}" != --in-sandbox ]; then
   bash scripts/deps.sh
   bash scripts/build.sh windows-x64
-  mode=walk
-  if [ -n "${DISPLAY:-}" ] && [ "${TQ_HEADLESS:-}" != 1 ]; then
-    case "$DISPLAY" in
-      :*|unix:*) mode=window ;;
-      # The sandbox has only loopback: a display reached over TCP is out of reach from inside.
-      *) echo "run-uninstaller: DISPLAY=$DISPLAY is a network display the sandbox cannot reach; running headless instead" >&2 ;;
-    esac
-  fi
-  if [ "$mode" = window ] && [ -z "${XAUTHORITY:-}" ] && [ -f "$HOME/.Xauthority" ]; then
-    # wine-env.sh moves HOME into the build folder; keep the display's cookie reachable.
-    export XAUTHORITY="$HOME/.Xauthority"
-  fi
-  [ "$mode" = walk ] && export TQ_HEADLESS=1
+  source scripts/run-mode.sh
+  tq_run_mode run-uninstaller
   exec scripts/sandbox.sh build/win64 bash scripts/run-uninstaller.sh --in-sandbox "$mode"
 fi
 

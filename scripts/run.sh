@@ -14,20 +14,8 @@ cd "$(dirname "$0")/.."
 if [ "${1:-}" != --in-sandbox ]; then
   bash scripts/deps.sh
   bash scripts/build.sh windows-x64 windows-x86
-  mode=walk
-  if [ -n "${DISPLAY:-}" ] && [ "${TQ_HEADLESS:-}" != 1 ]; then
-    case "$DISPLAY" in
-      :*|unix:*) mode=window ;;
-      # The sandbox has only loopback: a display reached over TCP (e.g. ssh forwarding) is out
-      # of reach from inside it.
-      *) echo "run: DISPLAY=$DISPLAY is a network display the sandbox cannot reach; walking the pages headless instead" >&2 ;;
-    esac
-  fi
-  if [ "$mode" = window ] && [ -z "${XAUTHORITY:-}" ] && [ -f "$HOME/.Xauthority" ]; then
-    # wine-env.sh moves HOME into the build folder; keep the display's cookie reachable.
-    export XAUTHORITY="$HOME/.Xauthority"
-  fi
-  [ "$mode" = walk ] && export TQ_HEADLESS=1
+  source scripts/run-mode.sh
+  tq_run_mode run
   exec scripts/sandbox.sh build/win64 bash scripts/run.sh --in-sandbox "$mode"
 fi
 
