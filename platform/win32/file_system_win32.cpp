@@ -2,25 +2,9 @@
 
 #include <windows.h>
 
+#include "platform/win32/owners.h"
+
 namespace tq {
-
-namespace {
-// A FindFirstFileA search, closed when it goes out of scope.
-class FindHandle {
-  public:
-    explicit FindHandle(const char* pattern) : handle_(FindFirstFileA(pattern, &data_)) {}
-    ~FindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool found() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-  private:
-    WIN32_FIND_DATAA data_{};
-    HANDLE handle_;
-};
-}  // namespace
 
 FolderResult Win32FileSystem::CreateFolder(const std::string& path) {
     if (CreateDirectoryA(path.c_str(), nullptr)) return FolderResult::Created;
@@ -29,7 +13,7 @@ FolderResult Win32FileSystem::CreateFolder(const std::string& path) {
 }
 
 bool Win32FileSystem::FileExists(const std::string& path) {
-    return FindHandle(path.c_str()).found();
+    return FileSearch(path.c_str()).Found();
 }
 
 bool Win32FileSystem::Copy(const std::string& source, const std::string& destination) {

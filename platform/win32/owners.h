@@ -21,6 +21,23 @@ class KernelHandle {
     HANDLE handle_;
 };
 
+// A FindFirstFileA search for `pattern` (wildcards allowed), closed when the owner goes.
+class FileSearch {
+  public:
+    explicit FileSearch(const char* pattern) : handle_(FindFirstFileA(pattern, &data_)) {}
+    ~FileSearch() {
+        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+    }
+    FileSearch(const FileSearch&) = delete;
+    FileSearch& operator=(const FileSearch&) = delete;
+    // A file or folder matched.
+    bool Found() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+  private:
+    WIN32_FIND_DATAA data_{};
+    HANDLE handle_;
+};
+
 // A library loaded by bare name (the standard search, the program's own folder first; the
 // current directory was taken out of it at start-up), freed when the owner goes.
 class LoadedLibrary {

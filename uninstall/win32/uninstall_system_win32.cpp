@@ -5,6 +5,7 @@
 #include <climits>
 #include <vector>
 
+#include "platform/win32/owners.h"
 #include "uninstall/message_ids.h"
 #include "uninstall/win32/firewall_exceptions.h"
 
@@ -16,21 +17,6 @@ constexpr char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr char kCommonPrograms[] = "Common Programs";
 constexpr DWORD kCommonProgramsBytes = 512;
-
-// A search handle of FindFirstFileA, closed when the owner goes.
-class FindHandle {
-  public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    ~FindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool Found() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-  private:
-    HANDLE handle_;
-};
 
 // An open registry key, closed when the owner goes.
 class OpenKey {
@@ -65,9 +51,7 @@ UINT StringId(UninstallText text) {
 Win32UninstallSystem::Win32UninstallSystem(HWND owner) : owner_(owner) {}
 
 bool Win32UninstallSystem::FindMatch(const std::string& path) {
-    WIN32_FIND_DATAA data;
-    const FindHandle find(FindFirstFileA(path.c_str(), &data));
-    return find.Found();
+    return FileSearch(path.c_str()).Found();
 }
 
 bool Win32UninstallSystem::RemoveFile(const std::string& path) {
