@@ -19,6 +19,7 @@
 #include "platform/win32/setup_libraries_win32.h"
 #include "platform/win32/system_paths_win32.h"
 #include "tests/support/fake_progress.h"
+#include "tests/win/file_contents.h"
 
 namespace tq {
 namespace {
@@ -38,19 +39,7 @@ std::string SystemFolder() {
     return std::string(buffer) + "\\";
 }
 
-std::string ReadAll(const std::string& path) {
-    std::string out;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        out.append(buffer, read);
-    }
-    CloseHandle(file);
-    return out;
-}
+using test::ReadAll;
 
 bool WriteAll(const std::string& path, const std::string& contents) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

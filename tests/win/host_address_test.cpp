@@ -17,6 +17,7 @@
 #include "platform/win32/network_adapters_win32.h"
 #include "platform/win32/profile_strings_win32.h"
 #include "platform/win32/system_paths_win32.h"
+#include "tests/win/file_contents.h"
 
 namespace tq {
 namespace {
@@ -26,19 +27,7 @@ bool IsFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string ReadAll(const std::string& path) {
-    std::string out;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        out.append(buffer, read);
-    }
-    CloseHandle(file);
-    return out;
-}
+using test::ReadAll;
 
 TEST(NetworkAdaptersWin32, ListsDottedAddressesOrFailsAsTheCallDoes) {
     // What Wine answers here, for the record: the first call into the 640-byte buffer.
