@@ -104,7 +104,9 @@ class Spooler {
     // Each enumeration asks for the size, allocates exactly that and asks again. It returns
     // false when the spooler reports nothing or the second call fails (no retry), and then
     // leaves `out` empty.
-    virtual bool ListDrivers(std::vector<DriverRecord>& out) = 0;    // local, own environment
+    // Local drivers of one environment ("Windows x64"); null: the caller's own environment,
+    // which for a 32-bit program on 64-bit Windows is "Windows NT x86".
+    virtual bool ListDrivers(const char* environment, std::vector<DriverRecord>& out) = 0;
     virtual bool ListPrinters(std::vector<PrinterRecord>& out) = 0;  // PRINTER_ENUM_LOCAL, level 2
     virtual bool ListMonitors(std::vector<MonitorRecord>& out) = 0;  // level 1
 

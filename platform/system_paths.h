@@ -14,8 +14,10 @@ class SystemPaths {
     virtual std::string WindowsDirectory() = 0;
     // GetSystemDirectoryA, without a trailing backslash.
     virtual std::string SystemDirectory() = 0;
-    // GetPrinterDriverDirectoryA (local, own environment, level 1), without a trailing backslash.
-    virtual std::string PrinterDriverDirectory() = 0;
+    // GetPrinterDriverDirectoryA (local, level 1) of one environment, without a trailing
+    // backslash; null: the caller's own environment ("w32x86" for a 32-bit program on 64-bit
+    // Windows, where "Windows x64" answers "x64").
+    virtual std::string PrinterDriverDirectory(const char* environment) = 0;
     // SHGetSpecialFolderPathA(CSIDL_APPDATA) without creating it: the user's roaming
     // application-data folder, without a trailing backslash.
     virtual std::string ApplicationDataFolder() = 0;

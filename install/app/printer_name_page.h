@@ -21,8 +21,14 @@ bool IsUsablePrinterName(std::string_view name);
 
 class PrinterNamePage : public MiddlePage {
   public:
-    PrinterNamePage(WizardSettings& settings, Spooler& spooler, PrinterSettings& printers, Ui& ui)
-        : MiddlePage(ui), settings_(settings), spooler_(spooler), printers_(printers) {}
+    // driverEnvironment: the spooler environment of the model's driver (SpoolerEnvironmentFor).
+    PrinterNamePage(WizardSettings& settings, Spooler& spooler, const char* driverEnvironment,
+                    PrinterSettings& printers, Ui& ui)
+        : MiddlePage(ui),
+          settings_(settings),
+          spooler_(spooler),
+          driverEnvironment_(driverEnvironment),
+          printers_(printers) {}
 
     int DialogId() const override;
     void Open(PageControls& controls) override;
@@ -34,6 +40,7 @@ class PrinterNamePage : public MiddlePage {
 
     WizardSettings& settings_;
     Spooler& spooler_;
+    const char* driverEnvironment_;
     PrinterSettings& printers_;
 };
 

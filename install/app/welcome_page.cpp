@@ -13,10 +13,11 @@ namespace {
 constexpr int kColumnWidthPixels = 220;
 }
 
-WelcomePage::WelcomePage(WizardSettings& settings, Spooler& spooler, Ui& ui,
-                         std::function<void()> restartForUpdate)
+WelcomePage::WelcomePage(WizardSettings& settings, Spooler& spooler, const char* driverEnvironment,
+                         Ui& ui, std::function<void()> restartForUpdate)
     : settings_(settings),
       spooler_(spooler),
+      driverEnvironment_(driverEnvironment),
       ui_(ui),
       restartForUpdate_(std::move(restartForUpdate)) {}
 
@@ -36,7 +37,7 @@ void WelcomePage::Open(PageControls& controls) {
     controls.SetText(IDC_WELCOME_BLOCK, "");
     controls.Show(IDC_WELCOME_CONTINUE, false);
 
-    if (FindPrinterDriver(spooler_, kModelDriverName)) {
+    if (FindPrinterDriver(spooler_, driverEnvironment_, kModelDriverName)) {
         const int count = ListDriverPrinters(spooler_, kModelDriverName, nullptr, 0);
         if (count >= 1) ShowInstalledQueues(controls, count);
     }

@@ -12,7 +12,8 @@ namespace tq {
 
 class WelcomePage : public Page {
   public:
-    WelcomePage(WizardSettings& settings, Spooler& spooler, Ui& ui,
+    // driverEnvironment: the spooler environment of the model's driver (SpoolerEnvironmentFor).
+    WelcomePage(WizardSettings& settings, Spooler& spooler, const char* driverEnvironment, Ui& ui,
                 std::function<void()> restartForUpdate);
 
     int DialogId() const override;
@@ -28,6 +29,7 @@ class WelcomePage : public Page {
 
     WizardSettings& settings_;
     Spooler& spooler_;
+    const char* driverEnvironment_;
     Ui& ui_;
     std::function<void()> restartForUpdate_;
     bool installedFound_ = false;

@@ -51,7 +51,7 @@ class StageCopier {
                     ok = CopyBatch(step);
                     break;
                 case StepAction::StartSysFileCopier:
-                    StartSysFileCopier(step);
+                    ok = StartSysFileCopier(step);
                     break;
                 case StepAction::InstallInf:
                     ok = InstallInf(step, programFolder);
@@ -84,12 +84,19 @@ class StageCopier {
     }
 
     // A 32-bit installer on a 64-bit system cannot write into the real system folder, so a
-    // 64-bit helper does it. It gets its time and is not asked how it went. Quoted: a medium
+    // 64-bit helper does it. It gets its time and is not asked how it went; but a helper that is
+    // missing from the medium or does not start fails the stage, as a missing file does: the
+    // language monitor would never reach the folder the spooler loads it from. Quoted: a medium
     // path with spaces must not start a program named by its first word.
-    void StartSysFileCopier(const FileStep& step) {
+    bool StartSysFileCopier(const FileStep& step) {
         const std::string program = sourceFolder_ + step.sourceFolder + kSysFileCopier;
-        services_.processes.StartProgram("\"" + program + "\"", kShowNormal);
+        if (!Fits(program) ||
+            !CheckSourceFile(services_.files, program, suffix_.c_str(), &job_)) {
+            return false;
+        }
+        if (!services_.processes.StartProgram("\"" + program + "\"", kShowNormal)) return false;
         services_.processes.Sleep(kSysFileCopierWait);
+        return true;
     }
 
     bool InstallInf(const FileStep& step, const std::string& programFolder) {
@@ -175,7 +182,8 @@ int PlaceDriverFiles(InstallJob& job, const WizardSettings& settings,
 
     // A folder the system cannot name stays empty, and a step that needs it fails.
     auto folderOf = [](const std::string& path) { return path.empty() ? path : path + "\\"; };
-    const std::string driverDirectory = folderOf(services.paths.PrinterDriverDirectory());
+    const std::string driverDirectory = folderOf(services.paths.PrinterDriverDirectory(
+        SpoolerEnvironmentFor(job.platformClass, job.processorClass)));
     StageCopier copier(job, services, sourceFolder);
     copier.SetFolder(Destination::DriverDirectory, driverDirectory);
     copier.SetFolder(Destination::DriverDirectory3,

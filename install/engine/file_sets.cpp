@@ -215,4 +215,9 @@ DriverFileSet DriverFileSetFor(int platformClass, int processorClass) {
     return set;
 }
 
+const char* SpoolerEnvironmentFor(int platformClass, int processorClass) {
+    if (processorClass != Processor64) return nullptr;
+    return DriverFileSetFor(platformClass, processorClass).registration.driverEnvironment;
+}
+
 }  // namespace tq

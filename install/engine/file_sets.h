@@ -120,4 +120,11 @@ struct DriverFileSet {
 // have only the uninstaller step.
 DriverFileSet DriverFileSetFor(int platformClass, int processorClass);
 
+// The environment to name when asking the spooler about the model's driver (installed drivers,
+// the driver directory): on 64-bit Windows the one the driver registers with, "Windows x64".
+// Without an environment the spooler answers for the caller's own, and a 32-bit installer there
+// would look at "Windows NT x86" and never see the driver it installed. Everywhere else null:
+// the caller's own environment is the one the driver registers with.
+const char* SpoolerEnvironmentFor(int platformClass, int processorClass);
+
 }  // namespace tq

@@ -87,8 +87,7 @@ int InstallPlugAndPlayDriver(InstallJob& job, const WizardSettings& settings,
     if (sourceFolder.empty() || helper.size() >= kMaxPath) return 0;
 
     RegistrationRecords records;
-    if (!RegistrationRecordsFor(job.platformClass, job.processorClass,
-                                s.paths.PrinterDriverDirectory(), records)) {
+    if (!RegistrationRecordsFor(job.platformClass, job.processorClass, s.paths, records)) {
         return 0;
     }
     const RegistrationNames names =

@@ -30,10 +30,14 @@ void Pause(InstallJob& job) {
 
 }  // namespace
 
-bool RegistrationRecordsFor(int platformClass, int processorClass,
-                            const std::string& driverDirectory, RegistrationRecords& out) {
+bool RegistrationRecordsFor(int platformClass, int processorClass, SystemPaths& paths,
+                            RegistrationRecords& out) {
     const RegistrationNames names = DriverFileSetFor(platformClass, processorClass).registration;
     if (names.driverPath == nullptr) return false;  // no driver file set on this class
+    const std::string driverDirectory =
+        paths.PrinterDriverDirectory(SpoolerEnvironmentFor(platformClass, processorClass));
+    // Without it the driver files would be named in the root of the current drive.
+    if (driverDirectory.empty()) return false;
     const bool is9x = platformClass == Platform9x;
     const char* monitorName = is9x ? kMonitor9x : kMonitorNt;
 
@@ -63,9 +67,8 @@ int RegisterDriverAndPrinter(InstallJob& job, const WizardSettings& settings,
                              RegistrationServices& s) {
     const std::string printerName(FieldText(settings.printerName));
     RegistrationRecords records;
-    // No driver file set, nothing to register (NT 4.0, unknown systems).
-    if (!RegistrationRecordsFor(job.platformClass, job.processorClass,
-                                s.paths.PrinterDriverDirectory(), records)) {
+    // No driver file set, nothing to register (NT 4.0, unknown systems), or no driver folder.
+    if (!RegistrationRecordsFor(job.platformClass, job.processorClass, s.paths, records)) {
         return 0;
     }
     Post(job);
@@ -91,7 +94,9 @@ int RegisterDriverAndPrinter(InstallJob& job, const WizardSettings& settings,
     }
 
     Pause(job);
-    if (!FindPrinterDriver(s.spooler, kModelDriverName)) {
+    if (!FindPrinterDriver(s.spooler,
+                           SpoolerEnvironmentFor(job.platformClass, job.processorClass),
+                           kModelDriverName)) {
         const SpoolerResult added = s.spooler.RegisterDriver(records.driver);
         if (!added.ok && added.error != kDriverAlreadyInstalled) return 0;
     }

@@ -27,10 +27,11 @@ struct RegistrationRecords {
     std::string dataType;
 };
 
-// The records for (platformClass, processorClass) with the spooler's driver directory (no
-// trailing backslash); false for classes without a driver file set (NT 4.0 and unknown).
-bool RegistrationRecordsFor(int platformClass, int processorClass,
-                            const std::string& driverDirectory, RegistrationRecords& out);
+// The records for (platformClass, processorClass), the driver files named in the spooler's
+// driver directory of the environment the driver registers with; false for classes without a
+// driver file set (NT 4.0 and unknown) and when the spooler names no driver directory.
+bool RegistrationRecordsFor(int platformClass, int processorClass, SystemPaths& paths,
+                            RegistrationRecords& out);
 
 // 1 on success, 0 on failure; what was registered before a failure stays.
 int RegisterDriverAndPrinter(InstallJob& job, const WizardSettings& settings,

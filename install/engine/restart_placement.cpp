@@ -19,7 +19,8 @@ int PlaceDriverFilesAfterRestart(SystemPaths& paths, FileSystem& files, int plat
             return 1;
         case RestartDestination::DriverDirectory:
             // Where the copy stage puts the same Windows 9x files.
-            destination = paths.PrinterDriverDirectory();
+            destination =
+                paths.PrinterDriverDirectory(SpoolerEnvironmentFor(platformClass, processorClass));
             if (!destination.empty()) destination += "\\";
             break;
         case RestartDestination::SpoolerVersion3:

@@ -12,9 +12,9 @@ bool Matches(const SpoolerText& field, std::string_view wanted) {
 }
 }  // namespace
 
-bool FindPrinterDriver(Spooler& spooler, std::string_view driverName) {
+bool FindPrinterDriver(Spooler& spooler, const char* environment, std::string_view driverName) {
     std::vector<DriverRecord> drivers;
-    if (!spooler.ListDrivers(drivers)) return false;
+    if (!spooler.ListDrivers(environment, drivers)) return false;
     for (const auto& d : drivers) {
         if (Matches(d.name, driverName)) return true;
     }

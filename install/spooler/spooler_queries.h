@@ -16,7 +16,8 @@ struct PrinterEntry {
 };
 static_assert(sizeof(PrinterEntry) == 128, "PrinterEntry is a 128-byte record");
 
-bool FindPrinterDriver(Spooler& spooler, std::string_view driverName);
+// `environment` as Spooler::ListDrivers takes it (null: the caller's own).
+bool FindPrinterDriver(Spooler& spooler, const char* environment, std::string_view driverName);
 bool FindDriverPrinter(Spooler& spooler, std::string_view driverName, std::string_view printerName);
 
 // Counts the local queues that use driverName. With entries, writes the first `capacity`

@@ -203,11 +203,12 @@ void Win32Spooler::AnnounceSettingChange(unsigned timeoutMs) {
                         SMTO_NORMAL, timeoutMs, nullptr);
 }
 
-bool Win32Spooler::ListDrivers(std::vector<DriverRecord>& out) {
+bool Win32Spooler::ListDrivers(const char* environment, std::vector<DriverRecord>& out) {
     return EnumerateInto<DRIVER_INFO_1A>(
         out,
-        [](BYTE* buf, DWORD size, DWORD* needed, DWORD* returned) {
-            return EnumPrinterDriversA(nullptr, nullptr, 1, buf, size, needed, returned);
+        [environment](BYTE* buf, DWORD size, DWORD* needed, DWORD* returned) {
+            return EnumPrinterDriversA(nullptr, const_cast<char*>(environment), 1, buf, size,
+                                       needed, returned);
         },
         [](const DRIVER_INFO_1A& r) { return DriverRecord{Text(r.pName)}; });
 }

@@ -7,7 +7,7 @@ namespace tq {
 // The local spooler through winspool's A functions.
 class Win32Spooler : public Spooler {
   public:
-    bool ListDrivers(std::vector<DriverRecord>& out) override;
+    bool ListDrivers(const char* environment, std::vector<DriverRecord>& out) override;
     bool ListPrinters(std::vector<PrinterRecord>& out) override;
     bool ListMonitors(std::vector<MonitorRecord>& out) override;
     std::unique_ptr<OpenedQueue> OpenQueue(const std::string& printerName) override;

@@ -37,11 +37,11 @@ std::string Win32SystemPaths::SystemDirectory() {
     return (n == 0 || n >= MAX_PATH) ? std::string() : Folder(buffer, n);
 }
 
-std::string Win32SystemPaths::PrinterDriverDirectory() {
+std::string Win32SystemPaths::PrinterDriverDirectory(const char* environment) {
     char buffer[MAX_PATH] = "";
     DWORD needed = 0;
-    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(buffer),
-                                    sizeof(buffer), &needed)) {
+    if (!GetPrinterDriverDirectoryA(nullptr, const_cast<char*>(environment), 1,
+                                    reinterpret_cast<BYTE*>(buffer), sizeof(buffer), &needed)) {
         return {};
     }
     buffer[MAX_PATH - 1] = '\0';

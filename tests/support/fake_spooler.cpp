@@ -56,8 +56,8 @@ class FakeOpenedQueue : public OpenedQueue {
 
 }  // namespace
 
-FakeSpooler& FakeSpooler::AddDriver(SpoolerText name) {
-    drivers.push_back(std::move(name));
+FakeSpooler& FakeSpooler::AddDriver(SpoolerText name, std::string environment) {
+    drivers.push_back({std::move(name), std::move(environment)});
     return *this;
 }
 
@@ -81,11 +81,17 @@ FakeSpooler::Queue* FakeSpooler::FindQueue(const std::string& name) {
     return nullptr;
 }
 
-bool FakeSpooler::ListDrivers(std::vector<DriverRecord>& out) {
+bool FakeSpooler::ListDrivers(const char* environment, std::vector<DriverRecord>& out) {
     ++driverListings;
     out.clear();
-    if (failDrivers || drivers.empty()) return false;
-    for (const auto& d : drivers) out.push_back({d});
+    const std::string asked = environment != nullptr ? environment : callerEnvironment;
+    for (const auto& d : drivers) {
+        if (d.environment == asked) out.push_back({d.name});
+    }
+    if (failDrivers || out.empty()) {
+        out.clear();
+        return false;
+    }
     return true;
 }
 
@@ -152,8 +158,12 @@ SpoolerResult FakeSpooler::RegisterMonitor(const MonitorSpec& monitor) {
 
 SpoolerResult FakeSpooler::RegisterDriver(const DriverSpec& driver) {
     if (addDriverError != 0) return {false, addDriverError};
-    if (Listed(drivers, driver.name)) return {false, kDriverAlreadyInstalled};
-    drivers.push_back(driver.name);
+    for (const auto& d : drivers) {
+        if (d.name && MbsEqualNoCase(*d.name, driver.name) && d.environment == driver.environment) {
+            return {false, kDriverAlreadyInstalled};
+        }
+    }
+    drivers.push_back({driver.name, driver.environment});
     addedDrivers.push_back(driver);
     return {true, 0};
 }

@@ -24,8 +24,15 @@ class FakeSpooler : public Spooler {
         std::string location;
     };
 
+    // A driver and the environment it is registered for.
+    struct Driver {
+        SpoolerText name;
+        std::string environment;
+    };
+    static constexpr const char kCallerEnvironment[] = "Windows NT x86";
+
     // Set-up.
-    FakeSpooler& AddDriver(SpoolerText name);
+    FakeSpooler& AddDriver(SpoolerText name, std::string environment = kCallerEnvironment);
     FakeSpooler& AddMonitor(SpoolerText name);
     FakeSpooler& AddQueue(SpoolerText name, SpoolerText port, SpoolerText driver,
                           SpoolerText shareName = std::nullopt, std::uint32_t attributes = 0);
@@ -33,10 +40,14 @@ class FakeSpooler : public Spooler {
     // The queue of that name (exact), or nullptr.
     Queue* FindQueue(const std::string& name);
 
-    std::vector<SpoolerText> drivers;
+    std::vector<Driver> drivers;
     std::vector<SpoolerText> monitors;
     std::vector<Queue> queues;
     std::string defaultPrinter;
+
+    // The environment of the program asking: as on Windows, a driver listing that names no
+    // environment answers for this one (a 32-bit program's, unless a test says otherwise).
+    std::string callerEnvironment = kCallerEnvironment;
 
     // Injected failures: an enumeration reports failure (as a failed second call does); a queue
     // operation fails for the names listed.
@@ -69,7 +80,7 @@ class FakeSpooler : public Spooler {
     // between two calls.
     std::vector<Queue> addAfterNextPrinterListing;
 
-    bool ListDrivers(std::vector<DriverRecord>& out) override;
+    bool ListDrivers(const char* environment, std::vector<DriverRecord>& out) override;
     bool ListPrinters(std::vector<PrinterRecord>& out) override;
     bool ListMonitors(std::vector<MonitorRecord>& out) override;
     std::unique_ptr<OpenedQueue> OpenQueue(const std::string& printerName) override;

@@ -13,6 +13,7 @@
 #include "tests/support/fake_file_system.h"
 #include "tests/support/fake_progress.h"
 #include "tests/support/fake_setup_libraries.h"
+#include "tests/support/fake_system_paths.h"
 
 namespace tq {
 namespace {
@@ -26,18 +27,12 @@ constexpr char kMedium[] = "D:\\Setup\\";
 constexpr char kProgram[] = "C:\\Program Files\\Kestra\\Office TQ";
 constexpr char kSuffix[] = "<26>";  // RecordingProgress's stand-in for string 26
 
-class FixedPaths : public SystemPaths {
-  public:
-    std::string ModuleFileName() override { return module; }
-    std::string WindowsDirectory() override { return windows; }
-    std::string SystemDirectory() override { return system; }
-    std::string PrinterDriverDirectory() override { return driver; }
-    std::string ApplicationDataFolder() override { return {}; }
-
-    std::string module = std::string(kMedium) + "TQ82Ins.exe";
-    std::string windows = "C:\\WINDOWS";
-    std::string system = "C:\\WINDOWS\\system32";
-    std::string driver = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";
+// A 32-bit installer: its own driver folder is w32x86, even on 64-bit Windows.
+struct FixedPaths : test::FakeSystemPaths {
+    FixedPaths() {
+        module = std::string(kMedium) + "TQ82Ins.exe";
+        otherDriverDirectories["Windows x64"] = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
+    }
 };
 
 class FakeProcesses : public Processes {
@@ -166,9 +161,8 @@ TEST_F(CopyingFixture, OnePostPerFileAndForCopyInfOnEveryVariant) {
         Use(c.platformClass, c.processorClass);
         paths.system =
             c.platformClass == Platform9x ? "C:\\WINDOWS\\SYSTEM" : "C:\\WINDOWS\\system32";
-        paths.driver = c.platformClass == Platform9x ? paths.system
-                       : c.processorClass == Processor64
-                           ? "C:\\WINDOWS\\system32\\spool\\drivers\\x64"
+        paths.driver = c.platformClass == Platform9x
+                           ? paths.system
                            : "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";
         EXPECT_EQ(Stage(), 1);
         EXPECT_EQ(progress.Posts(StageCopy, 1), c.stagePosts);
@@ -211,10 +205,11 @@ TEST_F(CopyingFixture, Windows9xCopiesItsSetInOrder) {
     EXPECT_TRUE(processes.calls.empty());
 }
 
+// The spooler folders are those of "Windows x64", not the 32-bit installer's own (w32x86).
 TEST_F(CopyingFixture, VistaX64StartsSysFileCopierQuotedInPlaceOfTheSystemFiles) {
     Use(PlatformVista, Processor64);
-    paths.driver = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
     paths.module = "D:\\Kestra Setup\\TQ82Ins.exe";  // a medium path with a space
+    files.AddFile("D:\\Kestra Setup\\SysFileCopier.exe");
     files.AddFile("D:\\Kestra Setup\\Driver\\Vista\\T8242if.inf");
     for (const char* n : {"T8242dr.dll", "T8242ui.dll", "T8242rc.dll", "T8242pi.dll", "T8242ui.chm",
                           "T8242.dat", "T8242lm.dll", "T824XWM.dat", "USBMON.dll", "T824XSM.exe"}) {
@@ -240,12 +235,34 @@ TEST_F(CopyingFixture, VistaX64StartsSysFileCopierQuotedInPlaceOfTheSystemFiles)
     EXPECT_EQ(Trace(progress), "p" + Times("pfc", 20) + "pc" + "pfc");
 }
 
-TEST_F(CopyingFixture, SysFileCopierThatDoesNotStartIsNotNoticed) {
-    Use(PlatformXp, Processor64);
-    processes.startResult = false;
-    EXPECT_EQ(Place(), 1);
-    EXPECT_EQ(processes.calls.size(), 2u);
-    EXPECT_EQ(progress.Posts(StageCopy, 1), 20);
+// Without the helper the monitor and the system files never reach the real system folder: the
+// placement fails there, a missing helper with the missing-file message; nothing follows it.
+TEST_F(CopyingFixture, SysFileCopierMissingOrNotStartingFailsThePlacement) {
+    struct Case {
+        bool present, starts;
+        int result;
+        Names calls;
+        Names messages;
+    };
+    const std::string helper = std::string(kMedium) + "SysFileCopier.exe";
+    for (const Case& c :
+         {Case{true, true, 1, {"Start \"" + helper + "\" 5", "Sleep 4000"}, {}},
+          Case{true, false, 0, {"Start \"" + helper + "\" 5"}, {}},
+          Case{false, true, 0, {}, {helper + kSuffix}}}) {
+        SCOPED_TRACE(std::to_string(c.present) + std::to_string(c.starts));
+        ClearRecords();
+        processes.calls.clear();
+        libraries.calls.clear();
+        if (!c.present) files.RemoveFile(helper);
+        processes.startResult = c.starts;
+        Use(PlatformXp, Processor64);
+        EXPECT_EQ(Place(), c.result);
+        EXPECT_EQ(processes.calls, c.calls);
+        EXPECT_EQ(progress.Messages(), c.messages);
+        // Both spooler folders (18 files) come before the helper; CopyInf and T824XSM.exe after it.
+        EXPECT_EQ(progress.Posts(StageCopy, 1), c.result == 1 ? 20 : 18);
+        EXPECT_EQ(libraries.calls.empty(), c.result == 0);  // CopyInf only after it
+    }
 }
 
 TEST_F(CopyingFixture, PauseChecksComeBeforeEveryFileTheFoldersAndCopyInf) {

@@ -247,6 +247,27 @@ TEST(FileSets, RegistrationNames) {
 
 // Every name the registration gives the spooler must be a file the placement put into the
 // driver folder the name is looked up in.
+// Only 64-bit systems name an environment: there the caller's own may be another one.
+TEST(FileSets, SpoolerEnvironmentIsNamedOnlyOn64BitSystems) {
+    struct Case {
+        int platformClass, processorClass;
+        const char* environment;
+    };
+    for (const Case& c : {Case{Platform9x, Processor9x, nullptr},
+                          Case{PlatformXp, Processor32, nullptr},
+                          Case{PlatformVista, Processor32, nullptr},
+                          Case{Platform2000, Processor64, "Windows x64"},
+                          Case{PlatformXp, Processor64, "Windows x64"},
+                          Case{PlatformVista, Processor64, "Windows x64"},
+                          Case{PlatformNt4, Processor64, nullptr},
+                          Case{PlatformOther, Processor64, nullptr}}) {
+        SCOPED_TRACE(std::to_string(c.platformClass) + "/" + std::to_string(c.processorClass));
+        const char* environment = SpoolerEnvironmentFor(c.platformClass, c.processorClass);
+        EXPECT_EQ(environment == nullptr ? "(own)" : std::string(environment),
+                  c.environment == nullptr ? "(own)" : std::string(c.environment));
+    }
+}
+
 TEST(FileSets, RegisteredDriverFilesAreAmongThePlacedOnes) {
     for (int platformClass : kDriverClasses) {
         SCOPED_TRACE(platformClass);

@@ -8,6 +8,7 @@
 
 #include "tests/support/fake_file_system.h"
 #include "tests/support/fake_profile_strings.h"
+#include "tests/support/fake_system_paths.h"
 
 namespace tq {
 namespace {
@@ -19,15 +20,12 @@ using Rows = std::vector<std::vector<std::string>>;
 constexpr char kRoaming[] = "C:\\Users\\a\\AppData\\Roaming";
 constexpr char kFile[] = "C:\\Users\\a\\AppData\\Roaming\\TRX100\\HostIPAddress.ini";
 
-class Paths : public SystemPaths {
-  public:
-    std::string ModuleFileName() override { return module; }
-    std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
-    std::string SystemDirectory() override { return "C:\\WINDOWS\\system32"; }
-    std::string PrinterDriverDirectory() override { return {}; }
-    std::string ApplicationDataFolder() override { return appData; }
-    std::string module = "E:\\Kestra CD\\TQ82Ins.exe";
-    std::string appData = kRoaming;
+struct Paths : test::FakeSystemPaths {
+    Paths() {
+        module = "E:\\Kestra CD\\TQ82Ins.exe";
+        appData = kRoaming;
+        driver.clear();
+    }
 };
 
 TEST(HostAddressPath, FolderAndFileFromApplicationDataOrProgramFolder) {

@@ -12,6 +12,7 @@
 #include "tests/support/fake_setup_libraries.h"
 #include "tests/support/fake_spooler.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/fake_system_paths.h"
 
 namespace tq {
 namespace {
@@ -79,15 +80,12 @@ class LoggingProgress : public RecordingProgress {
     Log& log_;
 };
 
-class Paths : public SystemPaths {
-  public:
-    std::string ModuleFileName() override { return module; }
-    std::string WindowsDirectory() override { return windows; }
+struct Paths : test::FakeSystemPaths {
+    Paths() {
+        module = "E:\\Kestra CD\\TQ82Ins.exe";
+        driver = kDriverDir;
+    }
     std::string SystemDirectory() override { return windows + "\\system32"; }
-    std::string PrinterDriverDirectory() override { return kDriverDir; }
-    std::string ApplicationDataFolder() override { return {}; }
-    std::string module = "E:\\Kestra CD\\TQ82Ins.exe";
-    std::string windows = "C:\\WINDOWS";
 };
 
 struct PlugAndPlayFixture : ::testing::Test {
@@ -165,15 +163,18 @@ TEST_F(PlugAndPlayFixture, FreshXpRegistersTheMonitorsAndTheUsbDriverThenUpdates
     EXPECT_EQ(profiles.reads, 0);
 }
 
+// A 32-bit installer on 64-bit Windows names the files in the x64 driver folder, not its own.
 TEST_F(PlugAndPlayFixture, SixtyFourBitAndVistaPickTheirEnvironmentsAndHelpFile) {
     job.platformClass = PlatformVista;
     job.processorClass = Processor64;
+    paths.otherDriverDirectories["Windows x64"] = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
     ASSERT_EQ(Run(), 1);
     ASSERT_EQ(spooler.addedMonitors.size(), 2u);
     EXPECT_EQ(spooler.addedMonitors[0].environment, "Windows x64");
     EXPECT_EQ(spooler.addedMonitors[1].environment, "Windows x64");
     EXPECT_EQ(spooler.addedDrivers[0].environment, "Windows x64");
-    EXPECT_EQ(spooler.addedDrivers[0].helpFile, std::string(kDriverDir) + "\\3\\T8242ui.chm");
+    EXPECT_EQ(spooler.addedDrivers[0].helpFile,
+              "C:\\WINDOWS\\system32\\spool\\drivers\\x64\\3\\T8242ui.chm");
 }
 
 TEST_F(PlugAndPlayFixture, ASecondRunSkipsOnlyTheLanguageMonitorAndStillUpdates) {

@@ -32,7 +32,7 @@ struct PrinterNameFixture : ::testing::Test {
     PrinterSettings printers{spooler, libraries, system};
     FakeUi ui;
     FakeControls controls;
-    PrinterNamePage page{settings, spooler, printers, ui};
+    PrinterNamePage page{settings, spooler, nullptr, printers, ui};
 
     PageResult NextWith(const std::string& name, bool makeDefault) {
         controls.c(IDC_NAME_EDIT).text = name;
@@ -68,7 +68,7 @@ TEST_F(PrinterNameFixture, NextStoresNameDefaultAndRenameFlag) {
     EXPECT_EQ(settings.renameRequired, 1);
 
     // Coming back shows what was stored, not the proposal.
-    PrinterNamePage again{settings, spooler, printers, ui};
+    PrinterNamePage again{settings, spooler, nullptr, printers, ui};
     FakeControls fresh;
     again.Open(fresh);
     EXPECT_EQ(fresh.c(IDC_NAME_EDIT).text, "Office Laser");
@@ -78,7 +78,7 @@ TEST_F(PrinterNameFixture, NextStoresNameDefaultAndRenameFlag) {
     fresh.c(IDC_NAME_EDIT).text = "KESTRA tq8240 SERIES";
     EXPECT_EQ(again.OnCommand(kIdOk, fresh).kind, PageResult::Kind::MoveTo);
     EXPECT_EQ(settings.renameRequired, 0);
-    PrinterNamePage third{settings, spooler, printers, ui};
+    PrinterNamePage third{settings, spooler, nullptr, printers, ui};
     FakeControls shown;
     third.Open(shown);
     EXPECT_EQ(shown.c(IDC_NAME_EDIT).text, kModel);
@@ -149,7 +149,7 @@ TEST_F(PrinterNameFixture, OpeningMarksTheModelInstalledButNeverClearsTheMark) {
     EXPECT_EQ(settings.alreadyInstalled, 1);
 
     spooler.queues.clear();
-    PrinterNamePage again{settings, spooler, printers, ui};
+    PrinterNamePage again{settings, spooler, nullptr, printers, ui};
     again.Open(controls);
     EXPECT_EQ(settings.alreadyInstalled, 1);
 }

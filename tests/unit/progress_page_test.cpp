@@ -6,6 +6,7 @@
 #include "install/system/platform_class.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/fake_system_paths.h"
 
 namespace tq {
 namespace {
@@ -40,12 +41,8 @@ struct Dialogs : ChildDialogs {
     FakeControls* childControls = nullptr;
 };
 
-struct Paths : SystemPaths {
-    std::string ModuleFileName() override { return "D:\\TQ82Ins.exe"; }
-    std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
-    std::string SystemDirectory() override { return "C:\\WINDOWS\\system32"; }
-    std::string PrinterDriverDirectory() override { return "C:\\WINDOWS\\system32\\spool"; }
-    std::string ApplicationDataFolder() override { return {}; }
+struct Paths : test::FakeSystemPaths {
+    Paths() { module = "D:\\TQ82Ins.exe"; }
 };
 
 struct System : SystemInfo {

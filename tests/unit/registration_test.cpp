@@ -6,6 +6,7 @@
 #include "tests/support/fake_progress.h"
 #include "tests/support/fake_setup_libraries.h"
 #include "tests/support/fake_spooler.h"
+#include "tests/support/fake_system_paths.h"
 
 namespace tq {
 namespace {
@@ -17,13 +18,13 @@ using test::RecordingProgress;
 constexpr const char* kModel = "Kestra TQ8240 Series";
 constexpr const char* kDriverDir = "C:\\windows\\system32\\spool\\drivers\\w32x86";
 
-class Paths : public SystemPaths {
-  public:
-    std::string ModuleFileName() override { return "C:\\medium\\TQ82Ins.exe"; }
-    std::string WindowsDirectory() override { return "C:\\windows"; }
-    std::string SystemDirectory() override { return "C:\\windows\\system32"; }
-    std::string PrinterDriverDirectory() override { return kDriverDir; }
-    std::string ApplicationDataFolder() override { return {}; }
+struct Paths : test::FakeSystemPaths {
+    Paths() {
+        module = "C:\\medium\\TQ82Ins.exe";
+        windows = "C:\\windows";
+        system = "C:\\windows\\system32";
+        driver = kDriverDir;
+    }
 };
 
 class System : public SystemInfo {
@@ -98,13 +99,17 @@ TEST_F(RegistrationFixture, FreshVistaParallelRegistersEverythingInOrder) {
     EXPECT_EQ(progress.Pauses(), 4);
 }
 
+// On 64-bit Windows the driver's files are named in the x64 driver folder, whatever the
+// installer's own environment (a 32-bit one's is w32x86, kDriverDir here).
 TEST_F(RegistrationFixture, ClassesPickTheirEnvironmentsFilesAndDataType) {
     job.platformClass = PlatformXp;
     job.processorClass = Processor64;
+    paths.otherDriverDirectories["Windows x64"] = "C:\\windows\\system32\\spool\\drivers\\x64";
     ASSERT_EQ(Run(), 1);
     EXPECT_EQ(spooler.addedMonitors[0].environment, "Windows x64");
     EXPECT_EQ(spooler.addedDrivers[0].environment, "Windows x64");
-    EXPECT_EQ(spooler.addedDrivers[0].helpFile, std::string(kDriverDir) + "\\3\\T8242UI.chm");
+    EXPECT_EQ(spooler.addedDrivers[0].helpFile,
+              "C:\\windows\\system32\\spool\\drivers\\x64\\3\\T8242UI.chm");
 
     FakeSpooler nine;
     RegistrationServices s9{nine, printers, libraries, paths, system};
@@ -186,6 +191,32 @@ TEST_F(RegistrationFixture, AlreadyThereErrorsCountAsSuccessOthersStopWithEarlie
         EXPECT_EQ(RegisterDriverAndPrinter(job, settings, svc), 0);
         EXPECT_EQ(s.addedMonitors.size(), 1u) << "the monitor stays registered";
         EXPECT_TRUE(s.addedQueues.empty());
+    }
+}
+
+// Whether the driver is there is asked of the environment it registers with; a driver folder
+// the spooler does not report fails the step before anything is registered.
+TEST_F(RegistrationFixture, TheDriverIsLookedForAndNamedInItsOwnEnvironment) {
+    struct Case {
+        const char* installedFor;  // the model's driver already there, for this environment
+        const char* x64Folder;     // what the spooler reports for "Windows x64"
+        int result;
+        std::size_t driversAdded;
+    };
+    for (const Case& c : {Case{"Windows x64", "C:\\x64", 1, 0},
+                          Case{"Windows NT x86", "C:\\x64", 1, 1},
+                          Case{nullptr, "", 0, 0}}) {
+        SCOPED_TRACE(c.installedFor ? c.installedFor : "none");
+        FakeSpooler s;  // asked by a 32-bit program: its own environment is "Windows NT x86"
+        if (c.installedFor != nullptr) s.AddDriver(kModel, c.installedFor);
+        paths.otherDriverDirectories["Windows x64"] = c.x64Folder;
+        RegistrationServices svc{s, printers, libraries, paths, system};
+        job.platformClass = PlatformVista;
+        job.processorClass = Processor64;
+        EXPECT_EQ(RegisterDriverAndPrinter(job, settings, svc), c.result);
+        EXPECT_EQ(s.addedDrivers.size(), c.driversAdded);
+        EXPECT_EQ(s.addedQueues.size(), c.result == 1 ? 1u : 0u);
+        EXPECT_EQ(s.addedMonitors.size(), c.result == 1 ? 1u : 0u);
     }
 }
 

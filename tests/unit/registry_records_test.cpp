@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/support/fake_registry.h"
+#include "tests/support/fake_system_paths.h"
 
 namespace tq {
 namespace {
@@ -25,16 +26,12 @@ constexpr char kMonitor[] =
 constexpr char kSetup[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup";
 constexpr char kMru[] = "InstallLocationMRU";
 
-class FixedPaths : public SystemPaths {
-  public:
-    std::string ModuleFileName() override { return module; }
-    std::string WindowsDirectory() override { return windows; }
-    std::string SystemDirectory() override { return system; }
-    std::string PrinterDriverDirectory() override { return {}; }
-    std::string ApplicationDataFolder() override { return {}; }
-    std::string module = kProgram;
-    std::string windows = "C:\\WINDOWS";
-    std::string system = "C:\\WINDOWS\\SYSTEM";
+struct FixedPaths : test::FakeSystemPaths {
+    FixedPaths() {
+        module = kProgram;
+        system = "C:\\WINDOWS\\SYSTEM";
+        driver.clear();
+    }
 };
 
 struct RegistryRecordsTest : ::testing::Test {

@@ -10,6 +10,7 @@
 #include "tests/support/fake_process_list.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fake_services.h"
+#include "tests/support/fake_system_paths.h"
 
 namespace tq {
 namespace {
@@ -28,13 +29,8 @@ constexpr char kMonitor[] =
     "System\\CurrentControlSet\\Control\\Print\\Monitors\\Kestra TQ8240 Language Monitor";
 constexpr char kX64Folder[] = "C:\\WINDOWS\\system32\\spool\\drivers\\x64\\3\\";
 
-class Paths : public SystemPaths {
-  public:
-    std::string ModuleFileName() override { return "E:\\TQ82Ins.exe"; }
-    std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
-    std::string SystemDirectory() override { return "C:\\WINDOWS\\system32"; }
-    std::string PrinterDriverDirectory() override { return "C:\\WINDOWS\\SYSTEM\\spool\\drivers"; }
-    std::string ApplicationDataFolder() override { return {}; }
+struct Paths : test::FakeSystemPaths {
+    Paths() { driver = "C:\\WINDOWS\\SYSTEM\\spool\\drivers"; }
 };
 
 struct RestartCycleTest : ::testing::Test {

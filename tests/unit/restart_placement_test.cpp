@@ -6,6 +6,7 @@
 #include "install/engine/restart_placement.h"
 #include "install/system/platform_class.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/fake_system_paths.h"
 
 namespace tq {
 namespace {
@@ -14,17 +15,11 @@ using test::FakeFileSystem;
 
 constexpr char kMedium[] = "E:\\";
 
-class Paths : public SystemPaths {
-  public:
-    std::string ModuleFileName() override { return module; }
-    std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
-    std::string SystemDirectory() override { return system; }
-    std::string PrinterDriverDirectory() override { return driver; }
-    std::string ApplicationDataFolder() override { return {}; }
-
-    std::string module = std::string(kMedium) + "TQ82Ins.exe";
-    std::string system = "C:\\WINDOWS\\system32";
-    std::string driver = "C:\\WINDOWS\\SYSTEM\\spool\\drivers";
+struct Paths : test::FakeSystemPaths {
+    Paths() {
+        module = std::string(kMedium) + "TQ82Ins.exe";
+        driver = "C:\\WINDOWS\\SYSTEM\\spool\\drivers";
+    }
 };
 
 const std::vector<std::string> kFour = {"T8242dr.dll", "T8242ui.dll", "T8242pi.dll",

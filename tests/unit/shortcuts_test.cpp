@@ -10,6 +10,7 @@
 #include "tests/support/fake_progress.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fake_shell_links.h"
+#include "tests/support/fake_system_paths.h"
 
 namespace tq {
 namespace {
@@ -27,13 +28,8 @@ constexpr char kPrograms[] = "C:\\Documents and Settings\\u\\Start Menu\\Program
 constexpr char kGroup[] = "C:\\Documents and Settings\\u\\Start Menu\\Programs\\Kestra Office\\";
 constexpr char kProgramFolder[] = "C:\\Program Files\\Kestra\\Kestra Office";
 
-class FixedPaths : public SystemPaths {
-  public:
-    std::string ModuleFileName() override { return "E:\\TQ82Ins.exe"; }
-    std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
-    std::string SystemDirectory() override { return "C:\\WINDOWS\\system32"; }
-    std::string PrinterDriverDirectory() override { return {}; }
-    std::string ApplicationDataFolder() override { return {}; }
+struct FixedPaths : test::FakeSystemPaths {
+    FixedPaths() { driver.clear(); }
 };
 
 struct ShortcutsTest : ::testing::Test {

@@ -9,6 +9,7 @@
 #include "tests/support/fake_power.h"
 #include "tests/support/fake_process_list.h"
 #include "tests/support/fake_services.h"
+#include "tests/support/fake_system_paths.h"
 
 namespace tq {
 namespace {
@@ -136,14 +137,12 @@ TEST(SpoolerStartType, BeforeAndAfterTheRestart) {
     EXPECT_EQ(services.requests, (Requests{"change", "stop", "start", "change"}));
 }
 
-class Paths : public SystemPaths {
-  public:
-    std::string ModuleFileName() override { return {}; }
-    std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
-    std::string SystemDirectory() override { return system; }
-    std::string PrinterDriverDirectory() override { return {}; }
-    std::string ApplicationDataFolder() override { return {}; }
-    std::string system = "C:\\WINDOWS\\SYSTEM";
+struct Paths : test::FakeSystemPaths {
+    Paths() {
+        module.clear();
+        system = "C:\\WINDOWS\\SYSTEM";
+        driver.clear();
+    }
 };
 
 TEST(Spool32, TheFirstProcessWithTheFullPathIsEndedWhateverTheLetterCase) {

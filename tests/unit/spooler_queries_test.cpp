@@ -17,7 +17,7 @@ constexpr const char* kModel = "Kestra TQ8240 Series";
 
 TEST(SpoolerQueries, EmptySpoolerAnswersNotFound) {
     FakeSpooler spooler;
-    EXPECT_FALSE(FindPrinterDriver(spooler, kModel));
+    EXPECT_FALSE(FindPrinterDriver(spooler, nullptr, kModel));
     EXPECT_FALSE(FindDriverPrinter(spooler, kModel, kModel));
     EXPECT_EQ(ListDriverPrinters(spooler, kModel, nullptr, 0), 0);
     EXPECT_FALSE(FindShareName(spooler, "share"));
@@ -28,7 +28,7 @@ TEST(SpoolerQueries, FailedEnumerationsAnswerNotFound) {
     FakeSpooler spooler;
     spooler.AddDriver(kModel).AddMonitor("Mon").AddQueue("Q", "LPT1:", kModel, "share");
     spooler.failDrivers = spooler.failPrinters = spooler.failMonitors = true;
-    EXPECT_FALSE(FindPrinterDriver(spooler, kModel));
+    EXPECT_FALSE(FindPrinterDriver(spooler, nullptr, kModel));
     EXPECT_FALSE(FindDriverPrinter(spooler, kModel, "Q"));
     PrinterEntry entries[2] = {};
     EXPECT_EQ(ListDriverPrinters(spooler, kModel, entries, 2), 0);
@@ -42,12 +42,12 @@ TEST(SpoolerQueries, NamesCompareWithoutRegardToLatinCase) {
     spooler.AddDriver("kestra tq8240 SERIES")
         .AddMonitor("KESTRA LANG MONITOR")
         .AddQueue("My Printer", "LPT1:", "KESTRA TQ8240 series", "OFFICE");
-    EXPECT_TRUE(FindPrinterDriver(spooler, kModel));
+    EXPECT_TRUE(FindPrinterDriver(spooler, nullptr, kModel));
     EXPECT_TRUE(FindDriverPrinter(spooler, kModel, "MY PRINTER"));
     EXPECT_EQ(ListDriverPrinters(spooler, kModel, nullptr, 0), 1);
     EXPECT_TRUE(FindShareName(spooler, "office"));
     EXPECT_TRUE(FindMonitor(spooler, "Kestra Lang Monitor"));
-    EXPECT_FALSE(FindPrinterDriver(spooler, "Kestra TQ8240"));
+    EXPECT_FALSE(FindPrinterDriver(spooler, nullptr, "Kestra TQ8240"));
 }
 
 TEST(SpoolerQueries, AbsentFieldsNeverMatch) {
@@ -57,7 +57,7 @@ TEST(SpoolerQueries, AbsentFieldsNeverMatch) {
         .AddQueue(std::nullopt, "LPT1:", kModel)              // no printer name
         .AddQueue("NoDriver", "LPT2:", std::nullopt)          // no driver name
         .AddQueue("NoShare", "LPT3:", kModel, std::nullopt);  // not listed as shared
-    EXPECT_FALSE(FindPrinterDriver(spooler, ""));
+    EXPECT_FALSE(FindPrinterDriver(spooler, nullptr, ""));
     EXPECT_FALSE(FindMonitor(spooler, ""));
     EXPECT_FALSE(FindDriverPrinter(spooler, kModel, ""));
     EXPECT_FALSE(FindDriverPrinter(spooler, "", "NoDriver"));

@@ -22,7 +22,7 @@ struct WelcomeFixture : ::testing::Test {
     FakeUi ui;
     FakeControls controls;
     int restarts = 0;
-    WelcomePage page{settings, spooler, ui, [this] { ++restarts; }};
+    WelcomePage page{settings, spooler, nullptr, ui, [this] { ++restarts; }};
 
     void ExpectPlainWelcome() {
         EXPECT_FALSE(page.installedFound());
@@ -64,6 +64,33 @@ TEST_F(WelcomeFixture, AQueueWithoutTheInstalledDriverIsNotListed) {
     spooler.AddDriver("Other Driver").AddQueue("Orphan", "LPT1:", kModel);
     page.Open(controls);
     ExpectPlainWelcome();
+}
+
+// The spooler answers a listing without an environment for the caller's own: a 32-bit installer
+// on 64-bit Windows must ask for "Windows x64", where the model's driver is registered.
+TEST_F(WelcomeFixture, TheDriverIsLookedForInTheEnvironmentItRegistersWith) {
+    struct Case {
+        const char* caller;     // the installer's own environment
+        const char* asked;      // what the installer passes (SpoolerEnvironmentFor)
+        const char* installed;  // where the model's driver is registered
+        bool found;
+    };
+    for (const Case& c : {Case{"Windows NT x86", "Windows x64", "Windows x64", true},
+                          Case{"Windows x64", nullptr, "Windows x64", true},
+                          Case{"Windows NT x86", nullptr, "Windows NT x86", true},
+                          Case{"Windows NT x86", nullptr, "Windows x64", false},
+                          Case{"Windows NT x86", "Windows x64", "Windows NT x86", false}}) {
+        SCOPED_TRACE(std::string(c.caller) + " asks " + (c.asked ? c.asked : "(own)"));
+        FakeSpooler s;
+        s.callerEnvironment = c.caller;
+        s.AddDriver(kModel, c.installed).AddQueue("Office", "LPT1:", kModel);
+        WizardSettings fresh;
+        FakeControls shown;
+        WelcomePage welcome{fresh, s, c.asked, ui, [] {}};
+        welcome.Open(shown);
+        EXPECT_EQ(welcome.installedFound(), c.found);
+        EXPECT_EQ(shown.c(IDC_WELCOME_LIST).rows.size(), c.found ? 1u : 0u);
+    }
 }
 
 TEST_F(WelcomeFixture, InstalledQueuesAreListedWithTheirPortsInSpoolerOrder) {
@@ -153,7 +180,7 @@ TEST_F(WelcomeFixture, ReopeningRecomputesTheState) {
     ASSERT_TRUE(page.installedFound());
 
     spooler.queues.clear();
-    WelcomePage again{settings, spooler, ui, [] {}};
+    WelcomePage again{settings, spooler, nullptr, ui, [] {}};
     FakeControls fresh;
     again.Open(fresh);
     EXPECT_FALSE(again.installedFound());

@@ -282,7 +282,7 @@ TEST(CopyStages, StageAndPlaceTheVistaSetOnWine) {
         }
     }
     EXPECT_TRUE(files.FileExists(program + "Reg"));
-    const std::string driverDirectory = paths.PrinterDriverDirectory() + "\\";
+    const std::string driverDirectory = paths.PrinterDriverDirectory(nullptr) + "\\";
     std::printf("measured: driver directory %s\n", driverDirectory.c_str());
     for (const char* name : set.placement[0].files) {
         const std::string medium = ReadAll(Medium() + "Driver\\Vista\\" + name);

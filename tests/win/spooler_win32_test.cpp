@@ -59,7 +59,7 @@ TEST_F(Win32SpoolerTest, AFreshPrefixHasNoQueuesOfTheModel) {
     spooler.ListPrinters(printers);  // may hold queues Wine made itself
     EXPECT_FALSE(FindDriverPrinter(spooler, kModel, kModel));
     EXPECT_EQ(ListDriverPrinters(spooler, kModel, nullptr, 0), 0);
-    EXPECT_FALSE(FindPrinterDriver(spooler, kModel));
+    EXPECT_FALSE(FindPrinterDriver(spooler, nullptr, kModel));
 }
 
 TEST_F(Win32SpoolerTest, ListsAndMatchesQueuesCreatedThroughTheSpooler) {
@@ -69,8 +69,11 @@ TEST_F(Win32SpoolerTest, ListsAndMatchesQueuesCreatedThroughTheSpooler) {
     ASSERT_TRUE(AddQueue("Someone Else", "LPT2:", "Other Driver", "OTHERSHARE"));
     ASSERT_TRUE(AddQueue("Kestra Second", "192.168.0.20", kModel, nullptr));
 
-    EXPECT_TRUE(FindPrinterDriver(spooler, "KESTRA tq8240 series"));
-    EXPECT_FALSE(FindPrinterDriver(spooler, "Kestra TQ8240"));
+    EXPECT_TRUE(FindPrinterDriver(spooler, nullptr, "KESTRA tq8240 series"));
+    EXPECT_FALSE(FindPrinterDriver(spooler, nullptr, "Kestra TQ8240"));
+    // Registered for this program's own environment; another one is asked about separately.
+    EXPECT_TRUE(FindPrinterDriver(spooler, "Windows x64", kModel));
+    EXPECT_FALSE(FindPrinterDriver(spooler, "Windows NT x86", kModel));
     EXPECT_TRUE(FindDriverPrinter(spooler, kModel, "kestra first"));
     EXPECT_FALSE(FindDriverPrinter(spooler, kModel, "Someone Else"));
     EXPECT_TRUE(FindShareName(spooler, "othershare"));

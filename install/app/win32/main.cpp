@@ -24,6 +24,7 @@
 #include "install/spooler/printer_settings.h"
 #include "install/system/platform_class.h"
 #include "platform/system_info.h"
+#include "install/engine/file_sets.h"
 #include "install/engine/plug_and_play.h"
 #include "platform/win32/device_install_win32.h"
 #include "platform/win32/file_system_win32.h"
@@ -52,6 +53,8 @@ class InstallerPages : public tq::PageFactory {
                    tq::PrinterBrowser& browser, std::function<void()> restartForUpdate)
         : settings_(settings),
           spooler_(spooler),
+          driverEnvironment_(tq::SpoolerEnvironmentFor(tq::GetPlatformClass(tq::RealSystemInfo()),
+                                                       tq::GetProcessorClass(tq::RealSystemInfo()))),
           printers_(printers),
           ui_(ui),
           progress_(progress),
@@ -63,10 +66,11 @@ class InstallerPages : public tq::PageFactory {
     std::unique_ptr<tq::Page> Create(tq::PageId id) override {
         switch (id) {
             case tq::PageId::Welcome:
-                return std::make_unique<tq::WelcomePage>(settings_, spooler_, ui_,
-                                                         restartForUpdate_);
+                return std::make_unique<tq::WelcomePage>(settings_, spooler_, driverEnvironment_,
+                                                         ui_, restartForUpdate_);
             case tq::PageId::PrinterName:
-                return std::make_unique<tq::PrinterNamePage>(settings_, spooler_, printers_, ui_);
+                return std::make_unique<tq::PrinterNamePage>(settings_, spooler_,
+                                                             driverEnvironment_, printers_, ui_);
             case tq::PageId::Sharing:
                 return std::make_unique<tq::SharingPage>(settings_, spooler_, ui_);
             case tq::PageId::ConnectionType:
@@ -87,6 +91,7 @@ class InstallerPages : public tq::PageFactory {
   private:
     tq::WizardSettings& settings_;
     tq::Spooler& spooler_;
+    const char* driverEnvironment_;
     tq::PrinterSettings& printers_;
     tq::Ui& ui_;
     tq::ProgressServices& progress_;
