@@ -1,20 +1,52 @@
 #!/usr/bin/env bash
 # Figures of the installer under Wine; not a test and not part of `make test`.
 #   scripts/bench.sh [RUNS]        (default 5 parallel installations)
+#   scripts/bench.sh --sizes       only the two release programs against their size targets,
+#                                  as built in build/win32 (no Wine, builds nothing)
 # Builds the test and release media, then inside the sandbox:
 #   - RUNS parallel installations, each in a fresh prefix, timed by tq_bench.exe as the robot
 #     drives them (start-up, wizard pages, copy, registration, shortcuts; medians);
 #   - the CPU time of a USB installation's wait for a printer that never comes: in the
 #     installer (newdev double, no device) and, for comparison, the queue watcher alone
 #     (tq_bench_watcher.exe, with no other queue and with five);
-#   - the sizes of the release medium's programs and libraries.
+#   - the sizes of the release medium's programs and libraries, and the installer and the
+#     uninstaller (build/win32/uninstall/, not on the medium) against their size targets.
 # Everything is printed and kept in build/win64/bench/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# The release programs (built by the windows-x86 preset, for size) against the most each may
+# weigh. RELEASE is the release medium's folder; the uninstaller lies beside it in uninstall/.
+release_sizes() {
+  local release=$1
+  echo "Release programs against their size targets:"
+  size_line TQ82Ins.exe "$release/TQ82Ins.exe" 524288
+  size_line VNTAdminUninstall.exe "$(dirname "$release")/uninstall/VNTAdminUninstall.exe" 262144
+}
+size_line() {
+  local name=$1 path=$2 limit=$3 size
+  if [ ! -f "$path" ]; then
+    printf '  %-22s not built (%s)\n' "$name" "$path"
+    return
+  fi
+  size=$(stat -c %s "$path")
+  if [ "$size" -le "$limit" ]; then
+    printf '  %-22s %9d bytes  (target at most %d: %d under)\n' "$name" "$size" "$limit" \
+      $((limit - size))
+  else
+    printf '  %-22s %9d bytes  (target at most %d: %d OVER)\n' "$name" "$size" "$limit" \
+      $((size - limit))
+  fi
+}
+
+if [ "${1:-}" = --sizes ]; then
+  release_sizes build/win32/medium
+  exit 0
+fi
+
 if [ "${1:-}" != --in-sandbox ]; then
   runs=${1:-5}
-  case "$runs" in ''|*[!0-9]*) echo "usage: bench.sh [RUNS]" >&2; exit 2 ;; esac
+  case "$runs" in ''|*[!0-9]*) echo "usage: bench.sh [RUNS | --sizes]" >&2; exit 2 ;; esac
   bash scripts/build.sh windows-x64 windows-x86
   export TQ_HEADLESS=1
   exec scripts/sandbox.sh build/win64 bash scripts/bench.sh --in-sandbox "$runs" \
@@ -75,6 +107,8 @@ end_prefix
   echo "Benchmark of $(git log -1 --format='%h %cs' 2>/dev/null || echo 'this tree'), $(nproc) processors, load $(cut -d' ' -f1-3 /proc/loadavg)"
   echo
   cat "$out/report.txt"
+  echo
+  release_sizes "$release"
   echo
   echo "USB wait (10 s, no printer):"
   sed 's/^/  /' "$out/usb-wait.txt" "$out/watcher.txt"
