@@ -16,9 +16,9 @@ bool IsNtFamily(int platformClass) {
 }  // namespace
 
 bool ResumeAfterRestart(const RestartCycleServices& s) {
-    if (UpdateResumeMarker(s.registry, s.paths, ResumeMarkerQuery) != 1) return false;
+    if (UpdateResumeMarker(s.registry, s.paths, ResumeMarkerQuery, s.platformClass) != 1) return false;
     // The next log-on must not start the installer again.
-    UpdateResumeMarker(s.registry, s.paths, ResumeMarkerDelete);
+    UpdateResumeMarker(s.registry, s.paths, ResumeMarkerDelete, s.platformClass);
     if (IsNtFamily(s.platformClass)) {
         PlaceDriverFilesAfterRestart(s.paths, s.files, s.platformClass, s.processorClass);
         CreateMonitorKey(s.registry);
@@ -40,7 +40,7 @@ void RestartForUpdate(const RestartCycleServices& s) {
         StopSpoolerService(s.services);
         DeleteMonitorKey(s.registry);
     }
-    UpdateResumeMarker(s.registry, s.paths, ResumeMarkerSet);
+    UpdateResumeMarker(s.registry, s.paths, ResumeMarkerSet, s.platformClass);
     RestartComputer(s.power, s.platformClass);
 }
 

@@ -5,6 +5,7 @@
 
 #include "install/engine/folders.h"
 #include "install/model.h"
+#include "install/system/platform_class.h"
 #include "platform/text.h"
 
 namespace tq {
@@ -15,6 +16,11 @@ constexpr RegistryRoot kMachine = RegistryRoot::LocalMachine;
 constexpr RegistryRoot kUser = RegistryRoot::CurrentUser;
 
 constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kRunOnceKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+// Before a RunOnce value's name: delete the value after the program has run, not before, so
+// that the resumed installer finds it, and a start refused at the elevation prompt is tried
+// again at the next log-on.
+constexpr char kDeleteAfterRunning[] = "!";
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\UnInstall";
 constexpr char kMonitorKey[] =
     "System\\CurrentControlSet\\Control\\Print\\Monitors\\Kestra TQ8240 Language Monitor";
@@ -68,28 +74,68 @@ bool NamesProgram(std::string_view data, std::string_view program) {
 
 }  // namespace
 
-int UpdateResumeMarker(Registry& registry, SystemPaths& paths, int mode) {
+namespace {
+
+// The marker as one key holds it: the key (null when it cannot be opened) and whether a value
+// of the marker's name names this program.
+struct MarkerPlace {
+    KeyOpening opening;
+    std::string name;
+    RegistryValueEntry entry;
+    bool present = false;
+};
+
+MarkerPlace FindMarker(Registry& registry, const char* keyPath, std::string name,
+                       const std::string& program) {
+    MarkerPlace place;
+    place.opening = registry.OpenKey(kMachine, keyPath, kRunKeyRights);
+    place.name = std::move(name);
+    place.present = place.opening.key && FindValue(*place.opening.key, place.name, place.entry) &&
+                    NamesProgram(FieldText(place.entry.data), program);
+    return place;
+}
+
+// A value of the marker's name that names another program is overwritten.
+bool SetMarker(MarkerPlace& place, const std::string& program) {
+    if (place.present) return true;
+    return place.opening.key &&
+           place.opening.key->SetString(place.name, MarkerData(program)) == kRegOk;
+}
+
+// A value of the marker's name that names another program is not ours to delete.
+bool DeleteMarker(MarkerPlace& place) {
+    if (!place.present) return true;
+    return place.opening.key->DeleteValue(std::string(FieldText(place.entry.name))) == kRegOk;
+}
+
+}  // namespace
+
+int UpdateResumeMarker(Registry& registry, SystemPaths& paths, int mode, int platformClass) {
     const std::string program = paths.ModuleFileName();
     if (program.empty()) return 0;
-    KeyOpening run = registry.OpenKey(kMachine, kRunKey, kRunKeyRights);
-    if (!run.key) return 0;
-
     const std::string marker = ResumeMarkerName();
-    RegistryValueEntry entry;
-    const bool present =
-        FindValue(*run.key, marker, entry) && NamesProgram(FieldText(entry.data), program);
+    MarkerPlace run = FindMarker(registry, kRunKey, marker, program);
+    if (!run.opening.key) return 0;
+    // Looked at on every system: a marker an earlier run left there must be found and deleted.
+    MarkerPlace once = FindMarker(registry, kRunOnceKey, kDeleteAfterRunning + marker, program);
 
     switch (mode) {
         case ResumeMarkerQuery:
-            return present ? 1 : 0;
+            return run.present || once.present ? 1 : 0;
         case ResumeMarkerSet:
-            // A value of the marker's name that names another program is overwritten.
-            if (present) return 1;
-            return run.key->SetString(marker, MarkerData(program)) == kRegOk ? 1 : 0;
-        case ResumeMarkerDelete:
-            // A value of the marker's name that names another program is not ours to delete.
-            if (!present) return 1;
-            return run.key->DeleteValue(std::string(FieldText(entry.name))) == kRegOk ? 1 : 0;
+            // The Run value stays the marker that every run recognises; under Wine, whose
+            // start-up deletes a RunOnce value before it runs it whatever its name, it is the
+            // only one the resumed installer finds.
+            if (!SetMarker(run, program)) return 0;
+            if (platformClass != PlatformVista) return 1;
+            if (!once.opening.key) {
+                once.opening = registry.CreateKey(kMachine, kRunOnceKey, kRunKeyRights);
+            }
+            return SetMarker(once, program) ? 1 : 0;
+        case ResumeMarkerDelete: {
+            const bool runDeleted = DeleteMarker(run);
+            return DeleteMarker(once) && runDeleted ? 1 : 0;
+        }
         default:
             return 1;
     }

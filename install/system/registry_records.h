@@ -21,10 +21,14 @@ enum : int {
 };
 
 // The resume marker: "Kestra TQ8240 SeriesInstall" in HKLM ...\CurrentVersion\Run, holding this
-// program's path. Query: 1 present, 0 absent or not readable. Set: 1 when present or written.
-// Delete: 1 when deleted or absent. Any other mode: 1, nothing changed. 0 when the program's
-// path or the Run key is not available.
-int UpdateResumeMarker(Registry& registry, SystemPaths& paths, int mode);
+// program's path. On Vista and later (platformClass 5) it is set a second time in HKLM
+// ...\CurrentVersion\RunOnce, named "!Kestra TQ8240 SeriesInstall": Windows does not start a
+// program that asks for elevation from Run at log-on, but does start it from RunOnce (with the
+// elevation prompt); the "!" makes Windows delete that value only after the program has run.
+// Query: 1 when either names this program, 0 absent or not readable. Set: 1 when present or
+// written. Delete: both; 1 when deleted or absent. Any other mode: 1, nothing changed. 0 when
+// the program's path or the Run key is not available.
+int UpdateResumeMarker(Registry& registry, SystemPaths& paths, int mode, int platformClass);
 
 // Deletes the Run value printerName + "UnInstall". 1 when none remains, 0 on failure.
 int DeleteUninstallerRunValue(Registry& registry, std::string_view printerName);

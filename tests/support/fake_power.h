@@ -1,6 +1,7 @@
 // The restart for host tests: the calls are logged in order, nothing restarts.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,12 @@ class FakePower : public Power {
     }
     bool RebootForced() override {
         calls.push_back("reboot");
+        if (onReboot) onReboot();
         return rebootAccepted;
     }
 
     bool rebootAccepted = true;
+    std::function<void()> onReboot;  // what a test looks at the moment the restart is asked
     std::vector<std::string> calls;  // "privilege", "reboot", in order
 };
 

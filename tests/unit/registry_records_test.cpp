@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "install/system/platform_class.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fake_system_paths.h"
 
@@ -17,6 +18,7 @@ using Op = FakeRegistry::Op;
 constexpr RegistryRoot kLm = RegistryRoot::LocalMachine;
 constexpr RegistryRoot kCu = RegistryRoot::CurrentUser;
 constexpr char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kRunOnce[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 constexpr char kUninstall[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr char kMarker[] = "Kestra TQ8240 SeriesInstall";
 constexpr char kProgram[] = "C:\\Setup Disk\\TQ82Ins.exe";
@@ -44,7 +46,8 @@ struct RegistryRecordsTest : ::testing::Test {
     }
     void TearDown() override { EXPECT_EQ(registry.openKeys, 0) << "a key was left open"; }
 
-    int Marker(int mode) { return UpdateResumeMarker(registry, paths, mode); }
+    // Windows XP: the marker in the Run key alone.
+    int Marker(int mode) { return UpdateResumeMarker(registry, paths, mode, PlatformXp); }
     std::vector<std::string> RunValueNames() {
         std::vector<std::string> names;
         for (const auto& v : registry.FindKey(kLm, kRun)->values) names.push_back(v.name);
@@ -142,19 +145,64 @@ TEST_F(RegistryRecordsTest, MarkerFailures) {
     FakeRegistry other;
     other.AddValue(kLm, kRun, kMarker, kProgram);
     other.Fail(Op::DeleteValue, kLm, kRun);
-    EXPECT_EQ(UpdateResumeMarker(other, paths, ResumeMarkerDelete), 0);
-    EXPECT_EQ(UpdateResumeMarker(other, paths, 7), 1);  // unknown mode: nothing done
+    EXPECT_EQ(UpdateResumeMarker(other, paths, ResumeMarkerDelete, PlatformXp), 0);
+    EXPECT_EQ(UpdateResumeMarker(other, paths, 7, PlatformXp), 1);  // unknown mode: nothing done
     other.FindKey(kLm, kRun)->values.clear();
     other.Fail(Op::Set, kLm, kRun);
-    EXPECT_EQ(UpdateResumeMarker(other, paths, ResumeMarkerSet), 0);
+    EXPECT_EQ(UpdateResumeMarker(other, paths, ResumeMarkerSet, PlatformXp), 0);
     EXPECT_TRUE(other.changes.empty());
 
     // A Run key that cannot be enumerated holds no marker.
     FakeRegistry unreadable;
     unreadable.AddValue(kLm, kRun, kMarker, kProgram);
     unreadable.Fail(Op::Enum, kLm, kRun);
-    EXPECT_EQ(UpdateResumeMarker(unreadable, paths, ResumeMarkerQuery), 0);
+    EXPECT_EQ(UpdateResumeMarker(unreadable, paths, ResumeMarkerQuery, PlatformXp), 0);
     EXPECT_EQ(other.openKeys + unreadable.openKeys, 0);
+}
+
+// Vista and later: Windows starts an installer that asks for elevation from RunOnce, not Run.
+// The marker is set in both (RunOnce with "!", so that Windows deletes it only after the run);
+// either one naming this program makes a resumed run, and both go.
+TEST_F(RegistryRecordsTest, VistaSetsTheMarkerInRunAndRunOnceAndFindsEither) {
+    const std::string once = std::string("!") + kMarker;
+    auto marker = [&](int mode) {
+        return UpdateResumeMarker(registry, paths, mode, PlatformVista);
+    };
+    ASSERT_EQ(marker(ResumeMarkerSet), 1);  // the RunOnce key is made when it is not there
+    EXPECT_EQ(registry.ValueOf(kLm, kRun, kMarker), kQuotedProgram);
+    EXPECT_EQ(registry.ValueOf(kLm, kRunOnce, once), kQuotedProgram);
+    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerSet, PlatformXp), 1);
+    EXPECT_EQ(registry.FindKey(kLm, kRunOnce)->values.size(), 1u);
+
+    struct Case {
+        const char* run;   // data of the Run value, or none
+        const char* once;  // data of the RunOnce value, or none
+        int found;
+        bool runStays, onceStays;
+    };
+    for (const Case& c : {Case{kProgram, nullptr, 1, false, false},  // an older run's marker
+                          Case{nullptr, kQuotedProgram, 1, false, false},
+                          Case{kQuotedProgram, kQuotedProgram, 1, false, false},
+                          Case{nullptr, "D:\\Other\\TQ82Ins.exe", 0, false, true},
+                          Case{"D:\\Other\\TQ82Ins.exe", kProgram, 1, true, false}}) {
+        SCOPED_TRACE(std::string(c.run ? c.run : "-") + " | " + (c.once ? c.once : "-"));
+        registry.FindKey(kLm, kRun)->values.clear();
+        registry.FindKey(kLm, kRunOnce)->values.clear();
+        if (c.run) registry.AddValue(kLm, kRun, kMarker, c.run);
+        if (c.once) registry.AddValue(kLm, kRunOnce, once, c.once);
+        for (int platformClass : {PlatformXp, PlatformVista}) {
+            EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerQuery, platformClass),
+                      c.found);
+        }
+        EXPECT_EQ(marker(ResumeMarkerDelete), 1);
+        EXPECT_EQ(registry.ValueOf(kLm, kRun, kMarker).has_value(), c.runStays);
+        EXPECT_EQ(registry.ValueOf(kLm, kRunOnce, once).has_value(), c.onceStays);
+    }
+    // The RunOnce value without "!" is not the marker: Windows deletes such a value before it
+    // starts the program, which would then take itself for a fresh run.
+    registry.FindKey(kLm, kRunOnce)->values.clear();
+    registry.AddValue(kLm, kRunOnce, kMarker, kProgram);
+    EXPECT_EQ(marker(ResumeMarkerQuery), 0);
 }
 
 // --- uninstaller's Run value ---------------------------------------------------------------

@@ -133,6 +133,32 @@ TEST_F(RestartCycleTest, RestartOnTheNtFamilyParksTheSpoolerThenRestarts) {
     EXPECT_NE(registry.FindKey(kLm, kMonitor), nullptr);
 }
 
+// Vista and later start the elevated installer from RunOnce after the restart. Windows keeps a
+// "!" value until the program has run; Wine's start-up deletes it first: either way the
+// resumed run finds a marker and leaves none behind.
+TEST_F(RestartCycleTest, OnVistaTheResumedRunFindsTheMarkerWhetherOrNotRunOnceKeptIt) {
+    constexpr char kRunOnce[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    const std::string once = std::string("!") + kMarker;
+    for (const bool runOnceDeletedBeforeTheStart : {false, true}) {
+        SCOPED_TRACE(runOnceDeletedBeforeTheStart ? "Wine" : "Windows");
+        power.calls.clear();
+        std::size_t markersAtRestart = 0;
+        power.onReboot = [&] {
+            markersAtRestart = (MarkerValue() ? 1 : 0) +
+                               (registry.ValueOf(kLm, kRunOnce, once) ? 1 : 0);
+        };
+        RestartForUpdate(Cycle(PlatformVista, Processor64));
+        EXPECT_EQ(markersAtRestart, 2u);
+        EXPECT_EQ(registry.ValueOf(kLm, kRunOnce, once), "\"E:\\TQ82Ins.exe\"");
+
+        if (runOnceDeletedBeforeTheStart) registry.FindKey(kLm, kRunOnce)->values.clear();
+        EXPECT_TRUE(ResumeAfterRestart(Cycle(PlatformVista, Processor64)));
+        EXPECT_EQ(MarkerValue(), std::nullopt);
+        EXPECT_EQ(registry.ValueOf(kLm, kRunOnce, once), std::nullopt);
+        EXPECT_FALSE(ResumeAfterRestart(Cycle(PlatformVista, Processor64))) << "only once";
+    }
+}
+
 TEST_F(RestartCycleTest, RestartOnWindows9xEndsSpool32AndPlacesAtOnce) {
     processes.processes = {{7, "C:\\WINDOWS\\SYSTEM\\KERNEL32.DLL"},
                            {12, "C:\\WINDOWS\\system32\\SPOOL32.EXE"}};

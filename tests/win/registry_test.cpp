@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "install/system/platform_class.h"
 #include "install/system/registry_records.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/system_paths_win32.h"
@@ -17,6 +18,9 @@ namespace {
 constexpr char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kUninstall[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr char kMarker[] = "Kestra TQ8240 SeriesInstall";
+constexpr char kRunOnce[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr char kRunOnceMarker[] = "!Kestra TQ8240 SeriesInstall";
+constexpr int kPlatform = PlatformVista;  // Wine reports Windows 10
 constexpr char kMonitor[] =
     "System\\CurrentControlSet\\Control\\Print\\Monitors\\Kestra TQ8240 Language Monitor";
 constexpr char kScratch[] = "Software\\TQ Registry Test";
@@ -143,29 +147,31 @@ TEST_F(Win32RegistryTest, ValuesAreBoundedTerminatedAndAllEnumerated) {
     RegDeleteKeyA(HKEY_CURRENT_USER, kScratch);
 }
 
-TEST_F(Win32RegistryTest, ResumeMarkerInTheRunKey) {
+TEST_F(Win32RegistryTest, ResumeMarkerInTheRunAndRunOnceKeys) {
     const std::string program = ProgramPath();
-    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerQuery), 0);
-    ASSERT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerSet), 1);
+    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerQuery, kPlatform), 0);
+    ASSERT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerSet, kPlatform), 1);
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kRun, kMarker), "\"" + program + "\"");
-    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerQuery), 1);
-    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerDelete), 1);
+    EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kRunOnce, kRunOnceMarker), "\"" + program + "\"");
+    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerQuery, kPlatform), 1);
+    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerDelete, kPlatform), 1);
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kRun, kMarker), "<missing 2>");
+    EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kRunOnce, kRunOnceMarker), "<missing 2>");
 
     // A marker written bare, under a lower-case name, still names this program.
     WriteRaw(HKEY_LOCAL_MACHINE, kRun, "kestra tq8240 seriesinstall", program.c_str(),
              static_cast<DWORD>(program.size() + 1));
-    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerQuery), 1);
-    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerDelete), 1);
+    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerQuery, kPlatform), 1);
+    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerDelete, kPlatform), 1);
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kRun, kMarker), "<missing 2>");
 
     // Another program's marker stays until a set replaces it.
     WriteRaw(HKEY_LOCAL_MACHINE, kRun, kMarker, "C:\\Moved\\TQ82Ins.exe", 21);
-    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerDelete), 1);
+    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerDelete, kPlatform), 1);
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kRun, kMarker), "C:\\Moved\\TQ82Ins.exe");
-    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerSet), 1);
+    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerSet, kPlatform), 1);
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kRun, kMarker), "\"" + program + "\"");
-    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerDelete), 1);
+    EXPECT_EQ(UpdateResumeMarker(registry, paths, ResumeMarkerDelete, kPlatform), 1);
 }
 
 TEST_F(Win32RegistryTest, UninstallerRunValueIsDeleted) {
