@@ -14,6 +14,10 @@ class SystemPaths {
     virtual std::string WindowsDirectory() = 0;
     // GetSystemDirectoryA, without a trailing backslash.
     virtual std::string SystemDirectory() = 0;
+    // Where this program's writes to its system folder land when it is a 32-bit program on
+    // 64-bit Windows (IsWow64Process, then GetSystemWow64DirectoryA: syswow64), without a
+    // trailing backslash; empty when it is not, or the system has neither call.
+    virtual std::string Wow64SystemDirectory() = 0;
     // GetPrinterDriverDirectoryA (local, level 1) of one environment, without a trailing
     // backslash; null: the caller's own environment ("w32x86" for a 32-bit program on 64-bit
     // Windows, where "Windows x64" answers "x64").

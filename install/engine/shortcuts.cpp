@@ -57,8 +57,13 @@ int CreateProgramShortcuts(InstallJob& job, const WizardSettings& settings, Regi
         return outcome == ShortcutOutcome::Saved || outcome == ShortcutOutcome::SaveFailed;
     };
 
+    // The status monitor went to the system folder as this program sees it. A 32-bit installer
+    // on 64-bit Windows wrote it into syswow64, and the link must name that folder: Explorer,
+    // a 64-bit program, would look for it in the real system32.
+    const std::string wow64System = paths.Wow64SystemDirectory();
+    const std::string monitorFolder = wow64System.empty() ? paths.SystemDirectory() : wow64System;
     progress->WaitIfPaused();
-    if (!make(IDS_LINK_STATUS_MONITOR, paths.SystemDirectory() + "\\T824XSM.exe")) return 0;
+    if (!make(IDS_LINK_STATUS_MONITOR, monitorFolder + "\\T824XSM.exe")) return 0;
     progress->Post(StageShortcuts, 1);
 
     progress->WaitIfPaused();

@@ -37,6 +37,26 @@ std::string Win32SystemPaths::SystemDirectory() {
     return (n == 0 || n >= MAX_PATH) ? std::string() : Folder(buffer, n);
 }
 
+std::string Win32SystemPaths::Wow64SystemDirectory() {
+    // Both looked up at run time: Windows 2000 and earlier have neither.
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (kernel == nullptr) return {};
+    using IsWow64Fn = BOOL(WINAPI*)(HANDLE, BOOL*);
+    using DirectoryFn = UINT(WINAPI*)(LPSTR, UINT);
+    auto isWow64 = reinterpret_cast<IsWow64Fn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
+    auto directory = reinterpret_cast<DirectoryFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "GetSystemWow64DirectoryA")));
+    BOOL wow64 = FALSE;
+    if (isWow64 == nullptr || directory == nullptr || !isWow64(GetCurrentProcess(), &wow64) ||
+        !wow64) {
+        return {};
+    }
+    char buffer[MAX_PATH];
+    const UINT n = directory(buffer, MAX_PATH);
+    return (n == 0 || n >= MAX_PATH) ? std::string() : Folder(buffer, n);
+}
+
 std::string Win32SystemPaths::PrinterDriverDirectory(const char* environment) {
     char buffer[MAX_PATH] = "";
     DWORD needed = 0;

@@ -9,6 +9,7 @@ class Win32SystemPaths : public SystemPaths {
     std::string ModuleFileName() override;
     std::string WindowsDirectory() override;
     std::string SystemDirectory() override;
+    std::string Wow64SystemDirectory() override;
     std::string PrinterDriverDirectory(const char* environment) override;
     std::string ApplicationDataFolder() override;
 };

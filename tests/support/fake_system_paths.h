@@ -15,6 +15,7 @@ class FakeSystemPaths : public SystemPaths {
     std::string ModuleFileName() override { return module; }
     std::string WindowsDirectory() override { return windows; }
     std::string SystemDirectory() override { return system; }
+    std::string Wow64SystemDirectory() override { return wow64System; }
     std::string PrinterDriverDirectory(const char* environment) override {
         if (environment == nullptr || environment == callerEnvironment) return driver;
         const auto it = otherDriverDirectories.find(environment);
@@ -25,6 +26,7 @@ class FakeSystemPaths : public SystemPaths {
     std::string module = "E:\\TQ82Ins.exe";
     std::string windows = "C:\\WINDOWS";
     std::string system = "C:\\WINDOWS\\system32";
+    std::string wow64System;  // empty: not a 32-bit program on 64-bit Windows
     std::string appData;
     // The driver folder of the caller's own environment, and of others by name.
     std::string callerEnvironment = "Windows NT x86";

@@ -102,6 +102,26 @@ TEST_F(ShortcutsTest, HelpTargetFollowsThePlatformClass) {
     }
 }
 
+// A 32-bit installer on 64-bit Windows copied the status monitor into syswow64: its link names
+// that folder, which Explorer (64-bit) finds it in.
+TEST_F(ShortcutsTest, StatusMonitorLinkNamesTheFolderTheFileWentTo) {
+    const struct {
+        const char* wow64System;
+        std::string target;
+    } cases[] = {
+        {"", "C:\\WINDOWS\\system32\\T824XSM.exe"},
+        {"C:\\WINDOWS\\SysWOW64", "C:\\WINDOWS\\SysWOW64\\T824XSM.exe"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.wow64System);
+        paths.wow64System = c.wow64System;
+        links.shortcuts.clear();
+        ASSERT_EQ(Run(), 1);
+        ASSERT_EQ(links.shortcuts.size(), 3u);
+        EXPECT_EQ(links.shortcuts[0].target, c.target);
+    }
+}
+
 TEST_F(ShortcutsTest, PausePointsPostsAndTheRunValueBetweenTheSecondAndThirdLink) {
     // At every pause point: how many links exist and whether the Run value is still there.
     std::vector<std::pair<std::size_t, bool>> atPause;
