@@ -9,7 +9,7 @@ run:
 run-uninstaller:
 	@bash scripts/run-uninstaller.sh
 
-# Every test of the three floors; ends with one summary line "N passed, N failed".
+# Every test of every floor; ends with one summary line "Total: N passed, N failed, N skipped".
 test:
 	@bash scripts/test.sh
 

@@ -26,6 +26,31 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
+# The release medium is 32-bit: where the kernel runs 32-bit programs, Wine's 32-bit side runs
+# it in a 64-bit prefix (WoW64), as most users run it. Tried once: a kernel without 32-bit
+# support leaves libc6:i386 installed and its loader failing, and then nothing more is tried
+# (scripts/wow64.sh reports the floor skipped).
+if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
+  if ! dpkg-query -W -f='${Status}' libc6:i386 2>/dev/null | grep -q 'install ok installed'; then
+    if [ "$(id -u)" != 0 ]; then
+      echo "deps: must run as root to install packages" >&2
+      exit 1
+    fi
+    echo "deps: adding the i386 architecture for Wine's 32-bit side"
+    export DEBIAN_FRONTEND=noninteractive
+    dpkg --add-architecture i386
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends libc6:i386
+  fi
+  if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    echo "deps: installing wine32:i386"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get install -y -q --no-install-recommends wine32:i386
+  else
+    echo "deps: this kernel runs no 32-bit program; the release medium's floor will be skipped"
+  fi
+fi
+
 # The installer keeps its texts in the system code page; under Wine that is 936
 # only when the process runs in a generated zh_CN.UTF-8 locale.
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then

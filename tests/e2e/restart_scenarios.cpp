@@ -1,8 +1,10 @@
 // End-to-end scenarios of the restart cycle: a start from the resume marker, a stale marker, and
-// the whole cycle from 重启 on the welcome page through Wine's simulated restart. Under Wine,
+// the whole cycle from 重启 on the welcome page through Wine's simulated restart, with the test
+// medium's installer and with the release medium's (32-bit, under WOW64). Under Wine,
 // ExitWindowsEx(EWX_REBOOT | EWX_FORCE) ends every process of the prefix (this robot included),
-// restarts the services and runs the machine's Run key, which starts the installer again from
-// the marker; the cycle therefore runs as two robot processes (e2e-scenario.sh runs both).
+// restarts the services and runs the machine's RunOnce and Run keys (both registry views), which
+// start the installer again from the marker; the cycle therefore runs as two robot processes
+// (e2e-scenario.sh runs both).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -20,7 +22,12 @@ namespace tq::e2e {
 namespace {
 
 constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kRunOnceKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr char kRunServicesOnceKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce";
 constexpr char kMarker[] = "Kestra TQ8240 SeriesInstall";
+constexpr char kRunOnceMarker[] = "!Kestra TQ8240 SeriesInstall";
+constexpr char kBootEventBridge[] = "tq_e2e_boot_event.exe";
 constexpr char kMonitorKey[] =
     "System\\CurrentControlSet\\Control\\Print\\Monitors\\Kestra TQ8240 Language Monitor";
 const char* const kRestartFiles[] = {"T8242dr.dll", "T8242ui.dll", "T8242pi.dll", "T8242rc.dll"};
@@ -28,18 +35,18 @@ const char* const kRestartFiles[] = {"T8242dr.dll", "T8242ui.dll", "T8242pi.dll"
 constexpr char kCycleNote[] = "C:\\restart-cycle.txt";
 constexpr DWORD kRestartTimeoutMs = 30000;
 
+// The registry view and system folder of the installer under test.
+ProgramView View() {
+    return ViewOfProgram(g_paths.installer);
+}
+
+// A value in the Run key as the installer under test sees it.
 bool SetRunValue(const std::string& name, const std::string& data) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    const std::string bytes = ToAnsi(data);
-    const bool ok = RegSetValueExA(key, ToAnsi(name).c_str(), 0, REG_SZ,
-                                   reinterpret_cast<const BYTE*>(bytes.c_str()),
-                                   static_cast<DWORD>(bytes.size() + 1)) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return ok;
+    return SetRegistryText(HKEY_LOCAL_MACHINE, kRunKey, name, data, View().registryView);
+}
+
+std::optional<std::string> RunValue(const char* key, const char* name) {
+    return RegistryText(HKEY_LOCAL_MACHINE, key, name, View().registryView);
 }
 
 std::string InstallerPath() {
@@ -94,8 +101,9 @@ std::string FileBytes(const std::string& path) {
 // The state a resumed run leaves: the marker gone, the four driver files from the medium in the
 // spooler's version-3 folder, the monitor key again, the spooler running with automatic start.
 void ExpectResumeWorkDone() {
-    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kRunKey, kMarker), std::nullopt)
-        << "the resume marker is still there";
+    EXPECT_EQ(RunValue(kRunKey, kMarker), std::nullopt) << "the resume marker is still there";
+    EXPECT_EQ(RunValue(kRunOnceKey, kRunOnceMarker), std::nullopt)
+        << "the RunOnce marker is still there";
     const std::string medium = InstallerPath().substr(0, InstallerPath().find_last_of('\\') + 1);
     const std::string target = SystemFolder() + "\\spool\\drivers\\x64\\3\\";
     for (const char* name : kRestartFiles) {
@@ -146,7 +154,7 @@ TEST(E2e, StaleResumeMarker) {
     ASSERT_TRUE(installer) << error;
     HWND welcome = WaitForWelcomePage(*installer);
     ASSERT_NE(welcome, nullptr) << "a marker of another path must give a fresh run";
-    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kRunKey, kMarker), std::optional<std::string>(stale))
+    EXPECT_EQ(RunValue(kRunKey, kMarker), std::optional<std::string>(stale))
         << "the stale marker must stay";
     const std::string target = SystemFolder() + "\\spool\\drivers\\x64\\3\\T8242dr.dll";
     EXPECT_FALSE(PathExists(target)) << "a fresh run placed driver files";
@@ -162,12 +170,16 @@ DWORD ServicesProcessId() {
 
 // The first half of the cycle: two queues of the model, the spooler on automatic start, 重启.
 // This process does not survive the click.
-TEST(E2e, RestartCycleRequest) {
+void RequestRestart() {
     std::string error;
     ASSERT_TRUE(AddDriver(kModelDriver, &error)) << error;
     ASSERT_TRUE(AddQueue("Front Desk", "LPT1:", kModelDriver, &error)) << error;
     ASSERT_TRUE(AddQueue("Back Office", "LPT2:", kModelDriver, &error)) << error;
     ASSERT_TRUE(SetSpoolerStartType(SERVICE_AUTO_START));
+    // Bridge (docs/e2e.md): Wine's start-up waits for the resumed installer, a RunOnce program,
+    // and holds every program started from outside meanwhile, the second robot included.
+    ASSERT_TRUE(SetRegistryText(HKEY_LOCAL_MACHINE, kRunServicesOnceKey, "TQ e2e boot event",
+                                "\"" + OwnFolder() + "\\" + kBootEventBridge + "\""));
     auto installer = StartInstaller(g_paths, &error);
     ASSERT_TRUE(installer) << error;
     HWND welcome = WaitForWelcomePage(*installer);
@@ -184,8 +196,9 @@ TEST(E2e, RestartCycleRequest) {
 }
 
 // The second half, in a new process after Wine's restart: the installer came back by itself from
-// the marker in the Run key, resumed and opened on the printer name page.
-TEST(E2e, RestartCycleResumed) {
+// the marker, started by Wine's start-up (not by the bridge, which starts nothing), resumed and
+// opened on the printer name page.
+void CheckResumedRun() {
     std::ifstream note(kCycleNote);
     DWORD servicesBefore = 0;
     ASSERT_TRUE(note >> servicesBefore) << "the first half did not reach 重启";
@@ -199,6 +212,17 @@ TEST(E2e, RestartCycleResumed) {
         kRestartTimeoutMs);
     ASSERT_NE(page, nullptr) << "no installer came back on the printer name page";
     EXPECT_NE(ServicesProcessId(), servicesBefore) << "the services did not restart";
+    DWORD id = 0;
+    GetWindowThreadProcessId(page, &id);
+    std::string parent = "(none)";
+    for (const auto& p : ListProcesses()) {
+        if (p.id != id) continue;
+        for (const auto& q : ListProcesses()) {
+            if (q.id == p.parent) parent = q.exeName;
+        }
+    }
+    EXPECT_EQ(_stricmp(parent.c_str(), "wineboot.exe"), 0)
+        << "the installer came back from " << parent << ", not from the restart";
     ExpectResumeWorkDone();
     // Both queues are still installed.
     int queues = 0;
@@ -206,8 +230,6 @@ TEST(E2e, RestartCycleResumed) {
     EXPECT_EQ(queues, 2);
 
     // Finish with the resumed installer: 取消, 是.
-    DWORD id = 0;
-    GetWindowThreadProcessId(page, &id);
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
     ASSERT_NE(process, nullptr);
     ASSERT_TRUE(Click(page, IDCANCEL));
@@ -225,6 +247,27 @@ TEST(E2e, RestartCycleResumed) {
     GetExitCodeProcess(process, &code);
     EXPECT_EQ(code, 1u);
     CloseHandle(process);
+}
+
+TEST(E2e, RestartCycleRequest) {
+    RequestRestart();
+}
+
+TEST(E2e, RestartCycleResumed) {
+    CheckResumedRun();
+}
+
+// The same cycle with the release medium's 32-bit installer: its markers lie in the 32-bit
+// registry view (Wow6432Node), which Windows' start-up reads too, and it places the driver
+// files into the real spooler folder (system32\spool is not redirected).
+TEST(E2e, Wow64RestartCycleRequest) {
+    ASSERT_EQ(View().registryView, static_cast<REGSAM>(KEY_WOW64_32KEY))
+        << "the release medium's installer must be 32-bit";
+    RequestRestart();
+}
+
+TEST(E2e, Wow64RestartCycleResumed) {
+    CheckResumedRun();
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <ostream>
+#include <type_traits>
 
 namespace tq::e2e {
 
@@ -520,22 +522,56 @@ std::vector<std::string> FileLines(const std::wstring& path) {
     return lines;
 }
 
-std::optional<ListViewContents> ReadListView(HWND list) {
-    UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
-                                     FALSE, ProcessOf(list)));
-    if (!process) return std::nullopt;
+namespace {
 
-    // One block: the structure first, then the text buffer the target writes into.
-    constexpr size_t kTextOffset = 256;
-    constexpr int kTextBytes = 1024;
-    static_assert(sizeof(LVCOLUMNA) <= kTextOffset && sizeof(LVITEMA) <= kTextOffset);
-    RemoteBlock block(process.get(), kTextOffset + kTextBytes);
-    if (!block) return std::nullopt;
-    char* remoteText = block.At(kTextOffset);
+// LVCOLUMNA and LVITEMA as a 32-bit list view reads them: a 32-bit installer (the release build,
+// under WOW64) interprets the block placed in its memory with 4-byte pointers. The fields up to
+// those the robot uses; the list view reads no further for LVCF_TEXT | LVCF_WIDTH and for
+// LVM_GETITEMTEXTA.
+struct ListColumn32 {
+    UINT mask;
+    int fmt;
+    int cx;
+    std::uint32_t pszText;
+    int cchTextMax;
+    int iSubItem;
+    int iImage;
+    int iOrder;
+};
+struct ListItem32 {
+    UINT mask;
+    int iItem;
+    int iSubItem;
+    UINT state;
+    UINT stateMask;
+    std::uint32_t pszText;
+    int cchTextMax;
+    int iImage;
+    std::uint32_t lParam;
+    int iIndent;
+};
+
+// The text buffer's address as the target's structures hold it.
+template <typename Pointer>
+Pointer RemotePointer(char* address) {
+    if constexpr (std::is_pointer_v<Pointer>) {
+        return address;
+    } else {
+        return static_cast<Pointer>(reinterpret_cast<std::uintptr_t>(address));
+    }
+}
+
+// Reads the columns and cells through structures of the target's layout.
+template <typename Column, typename Item>
+std::optional<ListViewContents> ReadListViewAs(HWND list, const RemoteBlock& block,
+                                               size_t textOffset, int textBytes) {
+    static_assert(sizeof(Column) <= 256 && sizeof(Item) <= 256);
+    char* remoteText = block.At(textOffset);
+    using TextPointer = decltype(Column::pszText);
 
     auto readText = [&](std::string& out) {
-        std::string bytes(kTextBytes, '\0');
-        if (!block.Read(kTextOffset, bytes.data(), bytes.size())) return false;
+        std::string bytes(static_cast<size_t>(textBytes), '\0');
+        if (!block.Read(textOffset, bytes.data(), bytes.size())) return false;
         bytes.resize(bytes.find('\0') == std::string::npos ? bytes.size() : bytes.find('\0'));
         out = FromAnsi(bytes);
         return true;
@@ -545,12 +581,12 @@ std::optional<ListViewContents> ReadListView(HWND list) {
     HWND header = reinterpret_cast<HWND>(Ask(list, LVM_GETHEADER, 0, 0));
     const int columnCount = header ? static_cast<int>(Ask(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
     for (int c = 0; c < columnCount; ++c) {
-        LVCOLUMNA column{};
+        Column column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = remoteText;
-        column.cchTextMax = kTextBytes;
+        column.pszText = RemotePointer<TextPointer>(remoteText);
+        column.cchTextMax = textBytes;
         const char zero = '\0';
-        if (!block.Write(0, &column, sizeof(column)) || !block.Write(kTextOffset, &zero, 1)) {
+        if (!block.Write(0, &column, sizeof(column)) || !block.Write(textOffset, &zero, 1)) {
             return std::nullopt;
         }
         if (!Ask(list, LVM_GETCOLUMNA, static_cast<WPARAM>(c),
@@ -567,12 +603,12 @@ std::optional<ListViewContents> ReadListView(HWND list) {
     for (int r = 0; r < rowCount; ++r) {
         std::vector<std::string> row;
         for (int c = 0; c < std::max(columnCount, 1); ++c) {
-            LVITEMA item{};
+            Item item{};
             item.iSubItem = c;
-            item.pszText = remoteText;
-            item.cchTextMax = kTextBytes;
+            item.pszText = RemotePointer<TextPointer>(remoteText);
+            item.cchTextMax = textBytes;
             const char zero = '\0';
-            if (!block.Write(0, &item, sizeof(item)) || !block.Write(kTextOffset, &zero, 1)) {
+            if (!block.Write(0, &item, sizeof(item)) || !block.Write(textOffset, &zero, 1)) {
                 return std::nullopt;
             }
             Ask(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(r),
@@ -584,6 +620,25 @@ std::optional<ListViewContents> ReadListView(HWND list) {
         contents.rows.push_back(row);
     }
     return contents;
+}
+
+}  // namespace
+
+std::optional<ListViewContents> ReadListView(HWND list) {
+    UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                         PROCESS_QUERY_LIMITED_INFORMATION,
+                                     FALSE, ProcessOf(list)));
+    if (!process) return std::nullopt;
+
+    // One block: the structure first, then the text buffer the target writes into.
+    constexpr size_t kTextOffset = 256;
+    constexpr int kTextBytes = 1024;
+    RemoteBlock block(process.get(), kTextOffset + kTextBytes);
+    if (!block) return std::nullopt;
+    BOOL wow64 = FALSE;
+    if (!IsWow64Process(process.get(), &wow64)) return std::nullopt;
+    return wow64 ? ReadListViewAs<ListColumn32, ListItem32>(list, block, kTextOffset, kTextBytes)
+                 : ReadListViewAs<LVCOLUMNA, LVITEMA>(list, block, kTextOffset, kTextBytes);
 }
 
 bool SaveScreenshot(HWND window, const std::wstring& bmpPath, std::string* error) {

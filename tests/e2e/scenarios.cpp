@@ -12,6 +12,7 @@
 #include "tests/e2e/robot.h"
 #include "tests/e2e/scenario_steps.h"
 #include "tests/e2e/spooler_setup.h"
+#include "tests/e2e/system_state.h"
 
 namespace tq::e2e {
 namespace {
@@ -214,7 +215,8 @@ TEST(E2e, PlainWelcome) {
     EXPECT_EQ(again->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(0));
 }
 
-TEST(E2e, InstalledQueues) {
+// Two queues of the model and one of another driver: the installed-queues view, then 关闭.
+void ShowInstalledQueuesAndClose() {
     std::string error;
     ASSERT_TRUE(AddDriver(kModelDriver, &error)) << error;
     ASSERT_TRUE(AddDriver(kOtherDriver, &error)) << error;
@@ -266,6 +268,10 @@ TEST(E2e, InstalledQueues) {
     EXPECT_EQ(box, nullptr) << "关闭 asked: " << ReadMessageBox(box).text;
     EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(0));
     EXPECT_EQ(ListQueues().size(), queuesBefore) << "closing the page changed the queues";
+}
+
+TEST(E2e, InstalledQueues) {
+    ShowInstalledQueuesAndClose();
 }
 
 TEST(E2e, PrinterNameKept) {
@@ -420,7 +426,8 @@ TEST(E2e, PrinterNameRefused) {
     CancelWithYes(*installer, sharing);
 }
 
-TEST(E2e, OverwriteQuestion) {
+// The overwrite question for a queue of the model, answered 否 then 是.
+void AnswerOverwriteQuestion() {
     std::string error;
     ASSERT_TRUE(AddDriver(kModelDriver, &error)) << error;
     ASSERT_TRUE(AddDriver(kOtherDriver, &error)) << error;
@@ -479,6 +486,28 @@ TEST(E2e, OverwriteQuestion) {
     EXPECT_FALSE(queueNamed("Office")) << "是 left the queue in the spooler";
     EXPECT_TRUE(queueNamed("Contoso Laser"));
     CancelWithYes(*installer, sharing);
+}
+
+TEST(E2e, OverwriteQuestion) {
+    AnswerOverwriteQuestion();
+}
+
+// The release medium's 32-bit installer under WOW64 finds the queues of the model installed for
+// "Windows x64" (a 32-bit program that names no environment would look at "Windows NT x86"):
+// the installed view, and the overwrite question for such a queue.
+void RequireReleaseInstaller() {
+    ASSERT_EQ(ViewOfProgram(g_paths.installer).registryView, static_cast<REGSAM>(KEY_WOW64_32KEY))
+        << "the release medium's installer must be 32-bit";
+}
+
+TEST(E2e, Wow64InstalledQueues) {
+    RequireReleaseInstaller();
+    ShowInstalledQueuesAndClose();
+}
+
+TEST(E2e, Wow64OverwriteQuestion) {
+    RequireReleaseInstaller();
+    AnswerOverwriteQuestion();
 }
 
 TEST(E2e, ShareName) {

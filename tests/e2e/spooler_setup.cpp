@@ -24,8 +24,9 @@ std::string Field(const char* s) {
 
 }  // namespace
 
-bool AddDriver(std::string_view driverName, std::string* error) {
+bool AddDriver(std::string_view driverName, std::string* error, const char* environment) {
     std::string name = ToAnsi(driverName);
+    std::string environmentName = environment != nullptr ? environment : "";
     char driverFile[] = "TQ8240GD.DLL";
     char dataFile[] = "TQ8240.GPD";
     char configFile[] = "TQ8240UI.DLL";
@@ -37,6 +38,7 @@ bool AddDriver(std::string_view driverName, std::string* error) {
     info.pDataFile = dataFile;
     info.pConfigFile = configFile;
     info.pDefaultDataType = dataType;
+    info.pEnvironment = environment != nullptr ? environmentName.data() : nullptr;
     // Decided by the return value: the last error is stale after a success under Wine.
     if (!AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info))) {
         if (error)

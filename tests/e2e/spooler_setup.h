@@ -9,8 +9,9 @@
 namespace tq::e2e {
 
 // A level-3 driver with placeholder file names: Wine's spooler does not check that the files
-// exist, and the installer only looks at driver names.
-bool AddDriver(std::string_view driverName, std::string* error);
+// exist, and the installer only looks at driver names. Registered for the robot's own
+// environment ("Windows x64"), or for `environment` when one is given.
+bool AddDriver(std::string_view driverName, std::string* error, const char* environment = nullptr);
 
 // A local queue on `port`. Wine accepts any port name, which lets a scenario give a queue the
 // name of a TCP/IP port without any network.

@@ -101,6 +101,20 @@ std::string SystemFolder() {
     return n > 0 && n < MAX_PATH ? Utf8(path) : std::string();
 }
 
+std::string Wow64SystemFolder() {
+    wchar_t path[MAX_PATH] = L"";
+    const UINT n = GetSystemWow64DirectoryW(path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? Utf8(path) : std::string();
+}
+
+ProgramView ViewOfProgram(const std::wstring& path) {
+    DWORD type = 0;
+    if (GetBinaryTypeW(path.c_str(), &type) && type == SCS_32BIT_BINARY) {
+        return {KEY_WOW64_32KEY, Wow64SystemFolder()};
+    }
+    return {0, SystemFolder()};
+}
+
 std::string ProgramsFolder() {
     wchar_t path[MAX_PATH] = L"";
     return SHGetSpecialFolderPathW(nullptr, path, CSIDL_PROGRAMS, FALSE) ? Utf8(path)
@@ -140,9 +154,11 @@ bool CopyOneFile(std::string_view from, std::string_view to, std::string* error)
     return false;
 }
 
-std::optional<std::string> RegistryText(HKEY root, std::string_view key, std::string_view value) {
+std::optional<std::string> RegistryText(HKEY root, std::string_view key, std::string_view value,
+                                        REGSAM view) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, ToAnsi(key).c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(root, ToAnsi(key).c_str(), 0, KEY_QUERY_VALUE | view, &opened) !=
+        ERROR_SUCCESS) {
         return std::nullopt;
     }
     UniqueKey owner(opened);
@@ -160,6 +176,20 @@ std::optional<std::string> RegistryText(HKEY root, std::string_view key, std::st
     }
     data.resize(std::min<size_t>(data.find('\0'), size));
     return FromAnsi(data);
+}
+
+bool SetRegistryText(HKEY root, std::string_view key, std::string_view value,
+                     std::string_view data, REGSAM view) {
+    HKEY opened = nullptr;
+    if (RegCreateKeyExA(root, ToAnsi(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
+                        &opened, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    UniqueKey owner(opened);
+    const std::string bytes = ToAnsi(data);
+    return RegSetValueExA(opened, ToAnsi(value).c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(bytes.c_str()),
+                          static_cast<DWORD>(bytes.size() + 1)) == ERROR_SUCCESS;
 }
 
 std::optional<std::string> DefaultPrinter() {

@@ -20,6 +20,18 @@ std::string SystemFolder();    // GetSystemDirectory
 std::string ProgramsFolder();  // the current user's Start-menu Programs folder (CSIDL_PROGRAMS)
 // The folder of the running program (the robot), with no trailing backslash.
 std::string OwnFolder();
+// GetSystemWow64Directory: where a 32-bit program's writes to its system folder land.
+std::string Wow64SystemFolder();
+
+// How a program under test sees the machine. The robot is 64-bit; a 32-bit program (the release
+// medium's, under WOW64) reads and writes HKLM\Software in the 32-bit registry view
+// (Wow6432Node), and its system folder is redirected to syswow64.
+struct ProgramView {
+    REGSAM registryView = 0;   // 0 (the robot's own) or KEY_WOW64_32KEY
+    std::string systemFolder;  // where its system-folder writes land
+};
+// The view of the program at `path` (a 32-bit PE or not).
+ProgramView ViewOfProgram(const std::wstring& path);
 
 // ---- Files -----------------------------------------------------------------------------------
 
@@ -34,7 +46,12 @@ bool CopyOneFile(std::string_view from, std::string_view to, std::string* error)
 // ---- Registry --------------------------------------------------------------------------------
 
 // A REG_SZ value (nullopt when the key or value is missing); key and value names in UTF-8.
-std::optional<std::string> RegistryText(HKEY root, std::string_view key, std::string_view value);
+// `view`: 0 for the robot's own registry view, or KEY_WOW64_32KEY.
+std::optional<std::string> RegistryText(HKEY root, std::string_view key, std::string_view value,
+                                        REGSAM view = 0);
+// Writes a REG_SZ value, creating the key; false on failure.
+bool SetRegistryText(HKEY root, std::string_view key, std::string_view value,
+                     std::string_view data, REGSAM view = 0);
 
 // ---- Spooler ---------------------------------------------------------------------------------
 

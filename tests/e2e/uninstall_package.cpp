@@ -107,7 +107,7 @@ std::string CommonProgramsFolder() {
     return RegistryText(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs").value_or("");
 }
 
-PackagePaths PathsOf(const PackageNames& names) {
+PackagePaths PathsOf(const PackageNames& names, std::string_view systemFolder) {
     PackagePaths paths;
     // The drive root of the Windows folder, as the uninstaller takes it.
     paths.installFolder = WindowsFolder().substr(0, 3) + names.installPath;
@@ -119,13 +119,15 @@ PackagePaths PathsOf(const PackageNames& names) {
     for (const auto& link : names.links) {
         paths.links.push_back(Join(paths.startMenuFolder, link + ".lnk"));
     }
-    paths.systemCopy = Join(SystemFolder(), names.uninstallFile);
-    paths.systemIni = Join(SystemFolder(), kCustomizeIni);
+    const std::string system(systemFolder);
+    paths.systemCopy = Join(system, names.uninstallFile);
+    paths.systemIni = Join(system, kCustomizeIni);
     return paths;
 }
 
-bool PlacePackage(const PackageNames& names, const Placement& placement, std::string* error) {
-    const PackagePaths paths = PathsOf(names);
+bool PlacePackage(const PackageNames& names, const Placement& placement,
+                  std::string_view systemFolder, std::string* error) {
+    const PackagePaths paths = PathsOf(names, systemFolder);
     if (CommonProgramsFolder().empty()) return Fail(error, "no Common Programs folder");
     if (!MakeFolders(paths.installFolder, error)) return false;
     std::vector<std::string> files = names.folderFiles;

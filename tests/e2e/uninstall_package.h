@@ -47,7 +47,8 @@ struct PackagePaths {
     std::string systemCopy;                // system folder\Uninstall_File
     std::string systemIni;                 // system folder\customize.ini
 };
-PackagePaths PathsOf(const PackageNames& names);
+// `systemFolder`: the system folder as the uninstaller sees it (syswow64 for a 32-bit one).
+PackagePaths PathsOf(const PackageNames& names, std::string_view systemFolder);
 
 struct Placement {
     std::string installedIni;               // text of the install folder's customize.ini
@@ -61,8 +62,10 @@ struct Placement {
     // Copied to the system folder as Uninstall_File; empty: a placeholder file.
     std::wstring systemCopyFrom;
 };
-// Lays the package out; false (and `error`) on the first failure.
-bool PlacePackage(const PackageNames& names, const Placement& placement, std::string* error);
+// Lays the package out, its system-folder files in `systemFolder`; false (and `error`) on the
+// first failure.
+bool PlacePackage(const PackageNames& names, const Placement& placement,
+                  std::string_view systemFolder, std::string* error);
 
 // Copies the uninstaller to `folder`\`name` with `localIni` beside it (nothing when empty).
 // Returns the copy's path.

@@ -96,16 +96,19 @@ struct Arranged {
 
 std::optional<Arranged> Arrange(Placement placement, std::string* error) {
     placement.systemIni = placement.installedIni;
-    if (!PlacePackage(Names(), placement, error)) return std::nullopt;
+    // The package's installer put its system-folder files where the uninstaller looks for them:
+    // a 32-bit one's system folder is syswow64 under WOW64.
+    const std::string system = ViewOfProgram(g_uninstaller).systemFolder;
+    if (!PlacePackage(Names(), placement, system, error)) return std::nullopt;
     Arranged arranged;
-    arranged.paths = PathsOf(Names());
+    arranged.paths = PathsOf(Names(), system);
     const auto program =
         PlaceUninstaller(g_uninstaller, kProgramFolder, kUninstallerName, kLocalIni, error);
     if (!program) return std::nullopt;
     arranged.program = *program;
     // The local file's Uninstall_File in the system folder: the installed file's name is the
     // one to delete.
-    const std::string decoy = SystemFolder() + "\\LocalRemove.exe";
+    const std::string decoy = system + "\\LocalRemove.exe";
     if (!WriteAnsiFile(decoy, "decoy\r\n", error)) return std::nullopt;
     arranged.bystanders = {decoy, std::string(kProgramFolder) + "\\customize.ini",
                            arranged.program};
@@ -189,7 +192,9 @@ bool Gone(HWND window) {
 
 // ---- Scenarios -----------------------------------------------------------------------------
 
-TEST(E2e, UninstallFinished) {
+// The package with a file it does not know, and a read-only file: the dialog, the drawn buttons,
+// 确定, and what is left.
+void UninstallAndCheck() {
     Placement placement;
     placement.installedIni = InstalledIni("");
     placement.unknownFiles = {"用户笔记.txt"};
@@ -247,6 +252,18 @@ TEST(E2e, UninstallFinished) {
 
     ASSERT_TRUE(Click(box, IDOK));
     EXPECT_EQ(uninstaller->WaitForExit(kReactionMs), std::optional<DWORD>(0));
+}
+
+TEST(E2e, UninstallFinished) {
+    UninstallAndCheck();
+}
+
+// The release build's 32-bit uninstaller (--uninstaller=) under WOW64, with the package laid out
+// as a 32-bit installer of it lays it out (its system-folder files in syswow64).
+TEST(E2e, Wow64UninstallFinished) {
+    ASSERT_EQ(ViewOfProgram(g_uninstaller).registryView, static_cast<REGSAM>(KEY_WOW64_32KEY))
+        << "the release build's uninstaller must be 32-bit";
+    UninstallAndCheck();
 }
 
 TEST(E2e, UninstallExtraShortcut) {

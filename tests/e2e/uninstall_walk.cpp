@@ -158,11 +158,11 @@ int Run(const Arguments& args) {
     placement.systemIni = *text;
     placement.sampleFolder = args.sample;
     placement.systemCopyFrom = args.uninstaller;
-    if (!PlacePackage(*names, placement, &error)) {
+    if (!PlacePackage(*names, placement, SystemFolder(), &error)) {
         std::printf("%s\n", error.c_str());
         return 2;
     }
-    const PackagePaths paths = PathsOf(*names);
+    const PackagePaths paths = PathsOf(*names, SystemFolder());
     std::printf("The sample package from %s, laid out as its installer would:\n",
                 args.sample.c_str());
     ReportPieces(paths);
