@@ -10,6 +10,8 @@
 namespace tq {
 
 inline constexpr std::size_t kPortBufferSize = 260;
+inline constexpr char kSetupNtLibrary[] = "SetupNT.dll";
+inline constexpr char kSetup9xLibrary[] = "Setup9x.dll";
 
 class SetupLibraries {
   public:

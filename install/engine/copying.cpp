@@ -90,8 +90,7 @@ class StageCopier {
     // path with spaces must not start a program named by its first word.
     bool StartSysFileCopier(const FileStep& step) {
         const std::string program = sourceFolder_ + step.sourceFolder + kSysFileCopier;
-        if (!Fits(program) ||
-            !CheckSourceFile(services_.files, program, suffix_.c_str(), &job_)) {
+        if (!Fits(program) || !CheckSourceFile(services_.files, program, suffix_.c_str(), &job_)) {
             return false;
         }
         if (!services_.processes.StartProgram("\"" + program + "\"", kShowNormal)) return false;
@@ -99,7 +98,14 @@ class StageCopier {
         return true;
     }
 
+    // CopyInf's library must be on the medium beside the installer: on Vista a refusal of
+    // CopyInf is accepted, a medium without the library is not (the default printer and a shared
+    // printer's port go through it too), and it fails here as a missing file does.
     bool InstallInf(const FileStep& step, const std::string& programFolder) {
+        const std::string library = sourceFolder_ + kSetupNtLibrary;
+        if (!Fits(library) || !CheckSourceFile(services_.files, library, suffix_.c_str(), &job_)) {
+            return false;
+        }
         for (const char* name : step.files) {
             Pause(job_);
             const std::string source = Source(step, name);

@@ -94,8 +94,7 @@ int RegisterDriverAndPrinter(InstallJob& job, const WizardSettings& settings,
     }
 
     Pause(job);
-    if (!FindPrinterDriver(s.spooler,
-                           SpoolerEnvironmentFor(job.platformClass, job.processorClass),
+    if (!FindPrinterDriver(s.spooler, SpoolerEnvironmentFor(job.platformClass, job.processorClass),
                            kModelDriverName)) {
         const SpoolerResult added = s.spooler.RegisterDriver(records.driver);
         if (!added.ok && added.error != kDriverAlreadyInstalled) return 0;

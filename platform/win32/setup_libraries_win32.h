@@ -9,8 +9,8 @@ namespace tq {
 class Win32SetupLibraries : public SetupLibraries {
   public:
     // The library names are the product's; tests name others.
-    explicit Win32SetupLibraries(std::string setupNt = "SetupNT.dll",
-                                 std::string setup9x = "Setup9x.dll")
+    explicit Win32SetupLibraries(std::string setupNt = kSetupNtLibrary,
+                                 std::string setup9x = kSetup9xLibrary)
         : setupNt_(std::move(setupNt)), setup9x_(std::move(setup9x)) {}
 
     int CopyInf(const std::string& folder, const std::string& infName) override;

@@ -178,8 +178,9 @@ void ExpectInstalledFiles(const std::string& printerName) {
     // spooler loads it (SysFileCopier.exe); the status monitor in the installer's own system
     // folder (syswow64 for a 32-bit one).
     const std::string system = SystemFolder();
-    for (const std::string& file : {system + "\\T8242lm.dll", system + "\\FWTQ8240.bin",
-                                    system + "\\T824XWM.dat", view.systemFolder + "\\T824XSM.exe"}) {
+    for (const std::string& file :
+         {system + "\\T8242lm.dll", system + "\\FWTQ8240.bin", system + "\\T824XWM.dat",
+          view.systemFolder + "\\T824XSM.exe"}) {
         EXPECT_TRUE(PathExists(file)) << file;
     }
     // The driver's files in the x64 driver folder and its version-3 folder, none in w32x86 (a

@@ -178,8 +178,8 @@ std::optional<std::string> RegistryText(HKEY root, std::string_view key, std::st
     return FromAnsi(data);
 }
 
-bool SetRegistryText(HKEY root, std::string_view key, std::string_view value,
-                     std::string_view data, REGSAM view) {
+bool SetRegistryText(HKEY root, std::string_view key, std::string_view value, std::string_view data,
+                     REGSAM view) {
     HKEY opened = nullptr;
     if (RegCreateKeyExA(root, ToAnsi(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
                         &opened, nullptr) != ERROR_SUCCESS) {

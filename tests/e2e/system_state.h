@@ -50,8 +50,8 @@ bool CopyOneFile(std::string_view from, std::string_view to, std::string* error)
 std::optional<std::string> RegistryText(HKEY root, std::string_view key, std::string_view value,
                                         REGSAM view = 0);
 // Writes a REG_SZ value, creating the key; false on failure.
-bool SetRegistryText(HKEY root, std::string_view key, std::string_view value,
-                     std::string_view data, REGSAM view = 0);
+bool SetRegistryText(HKEY root, std::string_view key, std::string_view value, std::string_view data,
+                     REGSAM view = 0);
 
 // ---- Spooler ---------------------------------------------------------------------------------
 

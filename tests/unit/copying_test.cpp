@@ -128,6 +128,7 @@ struct CopyingFixture : ::testing::Test {
             }
         }
         files.AddFile(std::string(kMedium) + "SysFileCopier.exe");
+        files.AddFile(std::string(kMedium) + "SetupNT.dll");
     }
 
     void Use(int platformClass, int processorClass) {
@@ -210,6 +211,7 @@ TEST_F(CopyingFixture, VistaX64StartsSysFileCopierQuotedInPlaceOfTheSystemFiles)
     Use(PlatformVista, Processor64);
     paths.module = "D:\\Kestra Setup\\TQ82Ins.exe";  // a medium path with a space
     files.AddFile("D:\\Kestra Setup\\SysFileCopier.exe");
+    files.AddFile("D:\\Kestra Setup\\SetupNT.dll");
     files.AddFile("D:\\Kestra Setup\\Driver\\Vista\\T8242if.inf");
     for (const char* n : {"T8242dr.dll", "T8242ui.dll", "T8242rc.dll", "T8242pi.dll", "T8242ui.chm",
                           "T8242.dat", "T8242lm.dll", "T824XWM.dat", "USBMON.dll", "T824XSM.exe"}) {
@@ -235,33 +237,41 @@ TEST_F(CopyingFixture, VistaX64StartsSysFileCopierQuotedInPlaceOfTheSystemFiles)
     EXPECT_EQ(Trace(progress), "p" + Times("pfc", 20) + "pc" + "pfc");
 }
 
-// Without the helper the monitor and the system files never reach the real system folder: the
-// placement fails there, a missing helper with the missing-file message; nothing follows it.
-TEST_F(CopyingFixture, SysFileCopierMissingOrNotStartingFailsThePlacement) {
+// The medium's helpers: without SysFileCopier.exe the monitor and the system files never reach
+// the real system folder; without SetupNT.dll the INF is not installed (a refusal of CopyInf is
+// accepted on Vista, a missing library is not). A missing one fails the placement with the
+// missing-file message, a helper that does not start fails it silently; nothing follows.
+TEST_F(CopyingFixture, HelpersMissingFromTheMediumFailThePlacement) {
     struct Case {
-        bool present, starts;
+        int platformClass, processorClass;
+        const char* missing;  // a file removed from the medium, or none
+        bool starts;          // SysFileCopier.exe starts
         int result;
-        Names calls;
-        Names messages;
+        std::size_t started, copyInfs;
+        int posts;
     };
-    const std::string helper = std::string(kMedium) + "SysFileCopier.exe";
-    for (const Case& c :
-         {Case{true, true, 1, {"Start \"" + helper + "\" 5", "Sleep 4000"}, {}},
-          Case{true, false, 0, {"Start \"" + helper + "\" 5"}, {}},
-          Case{false, true, 0, {}, {helper + kSuffix}}}) {
-        SCOPED_TRACE(std::to_string(c.present) + std::to_string(c.starts));
+    const std::string medium = kMedium;
+    for (const Case& c : {Case{PlatformXp, Processor64, nullptr, true, 1, 1, 1, 20},
+                          Case{PlatformXp, Processor64, nullptr, false, 0, 1, 0, 18},
+                          Case{PlatformXp, Processor64, "SysFileCopier.exe", true, 0, 0, 0, 18},
+                          Case{PlatformVista, Processor64, "SetupNT.dll", true, 0, 1, 0, 20},
+                          Case{PlatformVista, Processor32, "SetupNT.dll", true, 0, 0, 0, 23}}) {
+        SCOPED_TRACE(std::string(c.missing ? c.missing : "-") + (c.starts ? "" : " not starting"));
         ClearRecords();
         processes.calls.clear();
         libraries.calls.clear();
-        if (!c.present) files.RemoveFile(helper);
+        files.AddFile(medium + "SysFileCopier.exe").AddFile(medium + "SetupNT.dll");
+        if (c.missing != nullptr) files.RemoveFile(medium + c.missing);
         processes.startResult = c.starts;
-        Use(PlatformXp, Processor64);
+        Use(c.platformClass, c.processorClass);
         EXPECT_EQ(Place(), c.result);
-        EXPECT_EQ(processes.calls, c.calls);
-        EXPECT_EQ(progress.Messages(), c.messages);
-        // Both spooler folders (18 files) come before the helper; CopyInf and T824XSM.exe after it.
-        EXPECT_EQ(progress.Posts(StageCopy, 1), c.result == 1 ? 20 : 18);
-        EXPECT_EQ(libraries.calls.empty(), c.result == 0);  // CopyInf only after it
+        const auto isStart = [](const std::string& call) { return call.rfind("Start", 0) == 0; };
+        EXPECT_EQ(static_cast<std::size_t>(
+                      std::count_if(processes.calls.begin(), processes.calls.end(), isStart)),
+                  c.started);
+        EXPECT_EQ(libraries.calls.size(), c.copyInfs);
+        EXPECT_EQ(progress.Messages(), c.missing ? Names{medium + c.missing + kSuffix} : Names{});
+        EXPECT_EQ(progress.Posts(StageCopy, 1), c.posts);
     }
 }
 

@@ -253,14 +253,12 @@ TEST(FileSets, SpoolerEnvironmentIsNamedOnlyOn64BitSystems) {
         int platformClass, processorClass;
         const char* environment;
     };
-    for (const Case& c : {Case{Platform9x, Processor9x, nullptr},
-                          Case{PlatformXp, Processor32, nullptr},
-                          Case{PlatformVista, Processor32, nullptr},
-                          Case{Platform2000, Processor64, "Windows x64"},
-                          Case{PlatformXp, Processor64, "Windows x64"},
-                          Case{PlatformVista, Processor64, "Windows x64"},
-                          Case{PlatformNt4, Processor64, nullptr},
-                          Case{PlatformOther, Processor64, nullptr}}) {
+    for (const Case& c :
+         {Case{Platform9x, Processor9x, nullptr}, Case{PlatformXp, Processor32, nullptr},
+          Case{PlatformVista, Processor32, nullptr}, Case{Platform2000, Processor64, "Windows x64"},
+          Case{PlatformXp, Processor64, "Windows x64"},
+          Case{PlatformVista, Processor64, "Windows x64"}, Case{PlatformNt4, Processor64, nullptr},
+          Case{PlatformOther, Processor64, nullptr}}) {
         SCOPED_TRACE(std::to_string(c.platformClass) + "/" + std::to_string(c.processorClass));
         const char* environment = SpoolerEnvironmentFor(c.platformClass, c.processorClass);
         EXPECT_EQ(environment == nullptr ? "(own)" : std::string(environment),

@@ -204,8 +204,7 @@ TEST_F(RegistrationFixture, TheDriverIsLookedForAndNamedInItsOwnEnvironment) {
         std::size_t driversAdded;
     };
     for (const Case& c : {Case{"Windows x64", "C:\\x64", 1, 0},
-                          Case{"Windows NT x86", "C:\\x64", 1, 1},
-                          Case{nullptr, "", 0, 0}}) {
+                          Case{"Windows NT x86", "C:\\x64", 1, 1}, Case{nullptr, "", 0, 0}}) {
         SCOPED_TRACE(c.installedFor ? c.installedFor : "none");
         FakeSpooler s;  // asked by a 32-bit program: its own environment is "Windows NT x86"
         if (c.installedFor != nullptr) s.AddDriver(kModel, c.installedFor);
