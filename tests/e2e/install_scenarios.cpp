@@ -462,11 +462,12 @@ TEST(E2e, CancelWhileCopying) {
     EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
 }
 
-TEST(E2e, MissingMediumFile) {
-    // The medium copied into the prefix, to a folder with a space and double-byte characters,
-    // without one driver file every installation needs.
-    const std::string folder = WindowsFolder().substr(0, 3) + "驱动光盘 TQ";
-    const std::string missing = "Driver\\Vista\\T8242ui.dll";
+// The medium copied into the prefix, to C:\`folderName` (a space and double-byte characters),
+// without `missing` (a path relative to the medium), which every installation here needs: the
+// message naming it, the failure display, nothing registered, nothing started by 关闭.
+void FailForMissingMediumFile(const std::string& folderName, const std::string& missing) {
+    SCOPED_TRACE(missing);
+    const std::string folder = WindowsFolder().substr(0, 3) + folderName;
     std::string error;
     const auto medium = CopyMediumTo(g_paths, folder, {missing}, &error);
     ASSERT_TRUE(medium) << error;
@@ -506,6 +507,19 @@ TEST(E2e, MissingMediumFile) {
     ASSERT_TRUE(Click(page, IDCANCEL));
     EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(0));
     ExpectNothingStarted(installer->Id());
+}
+
+TEST(E2e, MissingMediumFile) {
+    FailForMissingMediumFile("驱动光盘 TQ", "Driver\\Vista\\T8242ui.dll");
+}
+
+// The release medium's helpers on 64-bit Windows: the 64-bit program that places the monitor in
+// the real system folder, and the 32-bit library that installs the INF.
+TEST(E2e, Wow64MissingHelper) {
+    ASSERT_EQ(View().registryView, static_cast<REGSAM>(KEY_WOW64_32KEY))
+        << "the release medium's installer must be 32-bit";
+    FailForMissingMediumFile("驱动光盘 TQ", "SysFileCopier.exe");
+    FailForMissingMediumFile("驱动光盘 TQ2", "SetupNT.dll");
 }
 
 // ---- USB: the plug-and-play path with the newdev.dll double ----------------------------------
