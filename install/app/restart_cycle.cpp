@@ -16,8 +16,9 @@ bool IsNtFamily(int platformClass) {
 }  // namespace
 
 bool ResumeAfterRestart(const RestartCycleServices& s) {
-    if (UpdateResumeMarker(s.registry, s.paths, ResumeMarkerQuery, s.platformClass) != 1)
+    if (UpdateResumeMarker(s.registry, s.paths, ResumeMarkerQuery, s.platformClass) != 1) {
         return false;
+    }
     // The next log-on must not start the installer again.
     UpdateResumeMarker(s.registry, s.paths, ResumeMarkerDelete, s.platformClass);
     if (IsNtFamily(s.platformClass)) {

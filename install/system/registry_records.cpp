@@ -72,10 +72,6 @@ bool NamesProgram(std::string_view data, std::string_view program) {
            MbsEqualNoCase(data.substr(1, data.size() - 2), program);
 }
 
-}  // namespace
-
-namespace {
-
 // The marker as one key holds it: the key (null when it cannot be opened) and whether a value
 // of the marker's name names this program.
 struct MarkerPlace {
