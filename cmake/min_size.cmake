@@ -9,8 +9,9 @@
 #   length, an index, an empty std::function) ended the program before too, as nothing catches
 #   it. The runtime's throwing helpers and its terminate handler (which demangles the
 #   exception's type name for a console a window program does not have) are pointed at abort(),
-#   so the exception classes, the copy-on-write string behind them and the demangler stay out. operator new and its nothrow form are left as they are: the nothrow
-#   form must still answer a failed allocation with a null pointer.
+#   so the exception classes, the copy-on-write string behind them and the demangler stay out.
+#   operator new and its nothrow form are left as they are: the nothrow form must still answer a
+#   failed allocation with a null pointer.
 # - On i686 the unwind tables serve only C++ exceptions (DWARF unwinding), so our code has none.
 #   On x86_64 they stay: Windows walks the stack with them.
 # - Beside each linked program or library, <target name>.map (the link map) says what its size is

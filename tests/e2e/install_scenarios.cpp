@@ -45,12 +45,6 @@ constexpr char kUsbPort[] = "USB001";
 // SysFileCopier.exe); generous for a busy machine.
 constexpr DWORD kInstallTimeoutMs = 60000;
 
-// The registry view and system folder of the installer under test: a 32-bit one (the release
-// medium's) keeps its records in the 32-bit view and its system folder is syswow64.
-ProgramView View() {
-    return ViewOfProgram(g_paths.installer);
-}
-
 bool SamePath(const std::string& a, const std::string& b) {
     return CompareStringOrdinal(Wide(a).c_str(), -1, Wide(b).c_str(), -1, TRUE) == CSTR_EQUAL;
 }
@@ -118,7 +112,7 @@ void ExpectNothingRegistered(const std::string& printerName) {
     EXPECT_FALSE(ModelDriverRegistered()) << "the driver was registered";
     EXPECT_TRUE(ListQueues().empty()) << "a queue was made";
     EXPECT_FALSE(RegistryText(HKEY_LOCAL_MACHINE, kUninstallKey + printerName, "DisplayName",
-                              View().registryView)
+                              InstallerView().registryView)
                      .has_value())
         << "the uninstall entry was written";
     EXPECT_FALSE(PathExists(ProgramsFolder() + "\\" + printerName)) << "a program group was made";
@@ -165,7 +159,7 @@ void ExpectParallelQueue(const std::string& printerName, bool isDefault,
 // Files, uninstall entry and program group of a successful installation under `printerName`,
 // each where the installer under test puts it and where Windows looks for it.
 void ExpectInstalledFiles(const std::string& printerName) {
-    const ProgramView view = View();
+    const ProgramView view = InstallerView();
     const std::string program = ProgramFolderOf(printerName);
     for (const char* file :
          {"\\Driver\\T8242dr.dll", "\\Driver\\T8242ui.dll", "\\Driver\\T8242.dat",
@@ -236,11 +230,13 @@ std::string RegistrationProgramOf(const std::string& printerName) {
 
 // A value of the Run key as the installer under test sees it.
 void SetRunValue(const std::string& name, const std::string& data) {
-    EXPECT_TRUE(SetRegistryText(HKEY_LOCAL_MACHINE, kRunKey, name, data, View().registryView));
+    EXPECT_TRUE(
+        SetRegistryText(HKEY_LOCAL_MACHINE, kRunKey, name, data, InstallerView().registryView));
 }
 
 bool RunValueExists(const std::string& name) {
-    return RegistryText(HKEY_LOCAL_MACHINE, kRunKey, name, View().registryView).has_value();
+    return RegistryText(HKEY_LOCAL_MACHINE, kRunKey, name, InstallerView().registryView)
+        .has_value();
 }
 
 // After the installer ended: it left no program running behind it (a program it started with
@@ -321,9 +317,8 @@ TEST(E2e, ParallelInstall) {
 // - AddMonitorA loads the monitor through the caller's 32-bit loader (syswow64), where the
 //   service loads the 64-bit system folder's: the medium's monitor is placed in syswow64 too.
 TEST(E2e, Wow64ParallelInstall) {
-    const ProgramView view = View();
-    ASSERT_EQ(view.registryView, static_cast<REGSAM>(KEY_WOW64_32KEY))
-        << "the release medium's installer must be 32-bit";
+    ASSERT_TRUE(IsReleaseInstaller()) << kNotReleaseInstaller;
+    const ProgramView view = InstallerView();
     std::string error;
     ASSERT_TRUE(AddDriver(kModelDriver, &error, "Windows NT x86")) << error;
     const std::string medium = Utf8(g_paths.medium);
@@ -516,8 +511,7 @@ TEST(E2e, MissingMediumFile) {
 // The release medium's helpers on 64-bit Windows: the 64-bit program that places the monitor in
 // the real system folder, and the 32-bit library that installs the INF.
 TEST(E2e, Wow64MissingHelper) {
-    ASSERT_EQ(View().registryView, static_cast<REGSAM>(KEY_WOW64_32KEY))
-        << "the release medium's installer must be 32-bit";
+    ASSERT_TRUE(IsReleaseInstaller()) << kNotReleaseInstaller;
     FailForMissingMediumFile("驱动光盘 TQ", "SysFileCopier.exe");
     FailForMissingMediumFile("驱动光盘 TQ2", "SetupNT.dll");
 }

@@ -35,18 +35,13 @@ const char* const kRestartFiles[] = {"T8242dr.dll", "T8242ui.dll", "T8242pi.dll"
 constexpr char kCycleNote[] = "C:\\restart-cycle.txt";
 constexpr DWORD kRestartTimeoutMs = 30000;
 
-// The registry view and system folder of the installer under test.
-ProgramView View() {
-    return ViewOfProgram(g_paths.installer);
-}
-
 // A value in the Run key as the installer under test sees it.
 bool SetRunValue(const std::string& name, const std::string& data) {
-    return SetRegistryText(HKEY_LOCAL_MACHINE, kRunKey, name, data, View().registryView);
+    return SetRegistryText(HKEY_LOCAL_MACHINE, kRunKey, name, data, InstallerView().registryView);
 }
 
 std::optional<std::string> RunValue(const char* key, const char* name) {
-    return RegistryText(HKEY_LOCAL_MACHINE, key, name, View().registryView);
+    return RegistryText(HKEY_LOCAL_MACHINE, key, name, InstallerView().registryView);
 }
 
 std::string InstallerPath() {
@@ -261,8 +256,7 @@ TEST(E2e, RestartCycleResumed) {
 // registry view (Wow6432Node), which Windows' start-up reads too, and it places the driver
 // files into the real spooler folder (system32\spool is not redirected).
 TEST(E2e, Wow64RestartCycleRequest) {
-    ASSERT_EQ(View().registryView, static_cast<REGSAM>(KEY_WOW64_32KEY))
-        << "the release medium's installer must be 32-bit";
+    ASSERT_TRUE(IsReleaseInstaller()) << kNotReleaseInstaller;
     RequestRestart();
 }
 

@@ -292,12 +292,20 @@ std::string ClassName(HWND window) {
 
 std::string Text(HWND window) {
     if (window == nullptr) return {};
-    const auto length = static_cast<size_t>(Ask(window, WM_GETTEXTLENGTH, 0, 0));
-    std::wstring buffer(length + 1, L'\0');
-    const auto n = static_cast<size_t>(
-        Ask(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data())));
-    buffer.resize(std::min(n, length));
-    return Utf8(buffer);
+    // The text may change between the length query and the read (a page moving its status line
+    // on): an answer that fills the buffer may be cut, so it is read again into a larger one.
+    constexpr size_t kMostChars = 1 << 16;
+    size_t size = static_cast<size_t>(Ask(window, WM_GETTEXTLENGTH, 0, 0)) + 1;
+    for (;;) {
+        std::wstring buffer(size, L'\0');
+        const auto n = static_cast<size_t>(
+            Ask(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data())));
+        if (n + 1 < size || size >= kMostChars) {
+            buffer.resize(std::min(n, size - 1));
+            return Utf8(buffer);
+        }
+        size *= 2;
+    }
 }
 
 std::string ControlText(HWND dialog, int id) {

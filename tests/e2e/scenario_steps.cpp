@@ -4,6 +4,14 @@
 
 namespace tq::e2e {
 
+ProgramView InstallerView() {
+    return ViewOfProgram(g_paths.installer);
+}
+
+bool IsReleaseInstaller() {
+    return InstallerView().registryView == KEY_WOW64_32KEY;
+}
+
 RunPaths g_paths;
 
 std::vector<int> ButtonIds(const MessageBoxView& box) {

@@ -8,11 +8,20 @@
 
 #include "tests/e2e/installer.h"
 #include "tests/e2e/robot.h"
+#include "tests/e2e/system_state.h"
 
 namespace tq::e2e {
 
 // The installer and the screenshot folder of this run (set by main).
 extern RunPaths g_paths;
+
+// The registry view and system folder of the installer under test: a 32-bit one (the release
+// medium's, under WOW64) keeps HKLM\Software records in the 32-bit view, and its system folder
+// is syswow64.
+ProgramView InstallerView();
+// The scenarios of the release medium check first that they were given its 32-bit installer.
+inline constexpr char kNotReleaseInstaller[] = "the release medium's installer must be 32-bit";
+bool IsReleaseInstaller();
 
 inline constexpr char kCancelQuestion[] = "确实要取消安装吗?";
 inline constexpr char kCancelCaption[] = "退出安装";

@@ -495,18 +495,13 @@ TEST(E2e, OverwriteQuestion) {
 // The release medium's 32-bit installer under WOW64 finds the queues of the model installed for
 // "Windows x64" (a 32-bit program that names no environment would look at "Windows NT x86"):
 // the installed view, and the overwrite question for such a queue.
-void RequireReleaseInstaller() {
-    ASSERT_EQ(ViewOfProgram(g_paths.installer).registryView, static_cast<REGSAM>(KEY_WOW64_32KEY))
-        << "the release medium's installer must be 32-bit";
-}
-
 TEST(E2e, Wow64InstalledQueues) {
-    RequireReleaseInstaller();
+    ASSERT_TRUE(IsReleaseInstaller()) << kNotReleaseInstaller;
     ShowInstalledQueuesAndClose();
 }
 
 TEST(E2e, Wow64OverwriteQuestion) {
-    RequireReleaseInstaller();
+    ASSERT_TRUE(IsReleaseInstaller()) << kNotReleaseInstaller;
     AnswerOverwriteQuestion();
 }
 

@@ -53,8 +53,9 @@ class InstallerPages : public tq::PageFactory {
                    tq::PrinterBrowser& browser, std::function<void()> restartForUpdate)
         : settings_(settings),
           spooler_(spooler),
-          driverEnvironment_(tq::SpoolerEnvironmentFor(tq::GetPlatformClass(tq::RealSystemInfo()),
-                                                       tq::GetProcessorClass(tq::RealSystemInfo()))),
+          driverEnvironment_(
+              tq::SpoolerEnvironmentFor(tq::GetPlatformClass(tq::RealSystemInfo()),
+                                        tq::GetProcessorClass(tq::RealSystemInfo()))),
           printers_(printers),
           ui_(ui),
           progress_(progress),
