@@ -34,6 +34,9 @@ const char* const kRestartFiles[] = {"T8242dr.dll", "T8242ui.dll", "T8242pi.dll"
 // What the first half of the cycle leaves for the second, in the prefix's drive C:.
 constexpr char kCycleNote[] = "C:\\restart-cycle.txt";
 constexpr DWORD kRestartTimeoutMs = 30000;
+// Wine's start-up after the restart usually brings the installer back within a few seconds;
+// once in a CI run it had not started it after 30.
+constexpr DWORD kComeBackTimeoutMs = 90000;
 
 // A value in the Run key as the installer under test sees it.
 bool SetRunValue(const std::string& name, const std::string& data) {
@@ -204,8 +207,16 @@ void CheckResumedRun() {
             if (w != nullptr && GetDlgItem(w, IDC_NAME_EDIT) != nullptr) page = w;
             return page != nullptr;
         },
-        kRestartTimeoutMs);
-    ASSERT_NE(page, nullptr) << "no installer came back on the printer name page";
+        kComeBackTimeoutMs);
+    if (page == nullptr) {
+        // What was running instead, for a look at where the start-up stood.
+        std::string running;
+        for (const auto& p : ListProcesses()) {
+            running += " " + p.exeName + "(" + std::to_string(p.id) + "<" +
+                       std::to_string(p.parent) + ")";
+        }
+        FAIL() << "no installer came back on the printer name page; running:" << running;
+    }
     EXPECT_NE(ServicesProcessId(), servicesBefore) << "the services did not restart";
     DWORD id = 0;
     GetWindowThreadProcessId(page, &id);
