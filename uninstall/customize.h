@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "platform/profile_strings.h"
 
@@ -51,7 +52,8 @@ inline constexpr CustomizeKey kNetPortSetupLink{"STARTMENU", "NetPortSetup_Link_
                                                 "Net Port Setup"};
 }  // namespace keys
 
-// The two copies and the install folder, computed once when the dialog opens.
+// The two copies and the install folder, computed once when the dialog opens. A path that
+// cannot be formed is empty.
 struct CustomizePaths {
     std::string localFile;      // the program's folder + "customize.ini"
     std::string installFolder;  // the Windows drive's root + [INSTALL] Install_Path (local)
@@ -59,13 +61,25 @@ struct CustomizePaths {
 };
 
 // From the running program's path and the Windows directory; Install_Path is read from the
-// local file. The Program Files folder is deliberately not asked from the system.
+// local file. The Program Files folder is deliberately not asked from the system. Without a
+// folder in the program's path there is no local file (its keys read as their defaults); without
+// one in the Windows directory, or with an Install_Path that is not a folder below the drive's
+// root, there is no install folder and no installed file.
 CustomizePaths ComputeCustomizePaths(const std::string& moduleFileName,
                                      const std::string& windowsDirectory, ProfileStrings& profile);
 
 // A key's value as the profile functions give it (a missing file, section or key: the default),
-// at most 254 characters.
+// at most 254 characters. No file (empty): the default.
 std::string ReadCustomize(ProfileStrings& profile, const std::string& file,
                           const CustomizeKey& key);
+
+// The uninstaller runs as administrator and deletes what customize.ini names, so a name must
+// not reach outside the package. A file, folder or shortcut name is one path component: not
+// empty, not "." or "..", without "\", "/", ":" or a control character (double-byte characters
+// taken whole: a trail byte is not a backslash).
+bool IsSingleComponentName(std::string_view name);
+// Install_Path is a relative folder below the drive's root: not empty, no drive, no leading
+// backslash (root or UNC), and every component a single-component name.
+bool IsRelativeFolder(std::string_view path);
 
 }  // namespace tq::uninstall

@@ -49,10 +49,11 @@ class Procedure {
         system_.RemoveFile(path);
     }
 
-    // folder + "\" + a configured name. An empty name names no file: deleting the folder's
-    // path with a backslash would only reset the folder's own attributes.
+    // folder + "\" + a configured name. A name that is not one path component names no file
+    // of the package: an empty one would only reset the folder's own attributes, "..\x" or an
+    // absolute path a file elsewhere. It deletes nothing.
     void DeleteNamed(const std::string& folder, const std::string& name) {
-        if (!name.empty()) Delete(folder + "\\" + name);
+        if (IsSingleComponentName(name)) Delete(folder + "\\" + name);
     }
 
     bool ToolWindowOpen(const CustomizeKey& titleKey);
@@ -78,10 +79,14 @@ void Procedure::RemoveStartMenuGroup() {
     // Without the all-users Programs folder the group's path would be relative to whatever
     // the current drive or folder is: delete nothing.
     if (!programs || programs->empty()) return;
-    const std::string group = *programs + "\\" + Read(keys::kStartMenuFolder);
+    // An empty group name would be the Programs folder itself, with every user's shortcuts.
+    const std::string groupName = Read(keys::kStartMenuFolder);
+    if (!IsSingleComponentName(groupName)) return;
+    const std::string group = *programs + "\\" + groupName;
     // A shortcut is deleted once; a read-only one is not the package's.
     for (const CustomizeKey* key : kShortcuts) {
-        system_.RemoveFile(group + "\\" + Read(*key) + ".lnk");
+        const std::string name = Read(*key);
+        if (IsSingleComponentName(name)) system_.RemoveFile(group + "\\" + name + ".lnk");
     }
     system_.RemoveFolder(group);
 }
@@ -94,10 +99,13 @@ void Procedure::RemoveFirewallExceptions(const std::string& adminApp) {
         if (firewall) {
             firewall->OpenProfile();
             // Through the system code page: a path with Chinese characters widened byte by
-            // byte would never match the entry the installer made.
-            const std::u16string path =
-                system_.SystemTextToUtf16(paths_.installFolder + "\\" + adminApp);
-            firewall->RemoveApplication(path.c_str());
+            // byte would never match the entry the installer made. A name that is not one
+            // component would withdraw another program's exception.
+            if (IsSingleComponentName(adminApp)) {
+                const std::u16string path =
+                    system_.SystemTextToUtf16(paths_.installFolder + "\\" + adminApp);
+                firewall->RemoveApplication(path.c_str());
+            }
             firewall->RemovePort(kTrapPort, kProtocolUdp);
             firewall->RemovePort(kToolsPort, kProtocolUdp);
             firewall->CloseProfile();
@@ -109,9 +117,12 @@ void Procedure::RemoveFirewallExceptions(const std::string& adminApp) {
 UninstallOutcome Procedure::Run() {
     const std::string& folder = paths_.installFolder;
 
+    // Without an install folder (Install_Path not a folder below the drive's root, or no
+    // Windows folder), or with a monitor name that is not one component, the package's monitor
+    // cannot be there: nothing is deleted anywhere.
     const std::string monitorApp = Read(keys::kMonitorApp);
-    const std::string monitorPath = folder + "\\" + monitorApp;
-    if (!system_.FindMatch(monitorPath)) {
+    const std::string monitorPath = folder.empty() ? monitorApp : folder + "\\" + monitorApp;
+    if (folder.empty() || !IsSingleComponentName(monitorApp) || !system_.FindMatch(monitorPath)) {
         system_.ShowMessage(
             InsertText(system_.LoadText(UninstallText::NothingToUninstall), monitorPath),
             monitorApp);

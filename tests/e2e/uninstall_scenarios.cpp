@@ -415,6 +415,99 @@ TEST(E2e, UninstallNothingInstalled) {
     EXPECT_TRUE(PathExists(*program));
 }
 
+// `text` with the line `from` replaced by `to` (both whole lines, without CRLF).
+std::string WithLine(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from + "\r\n");
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+// Runs the uninstaller at `program` from its dialog titled `title` to its message, which must be
+// `text` with `caption`; OK.
+void RunToMessage(const std::string& program, const char* title, const std::string& text,
+                  const std::string& caption) {
+    std::string error;
+    auto uninstaller = StartUninstaller(program, &error);
+    ASSERT_TRUE(uninstaller) << error;
+    HWND dialog = WaitForConfirmDialog(*uninstaller, title);
+    ASSERT_NE(dialog, nullptr) << "no dialog titled " << title;
+    HWND box = PressOk(*uninstaller, dialog);
+    ASSERT_NE(box, nullptr);
+    ExpectMessage(box, text, caption);
+    ASSERT_TRUE(Click(box, IDOK));
+    EXPECT_EQ(uninstaller->WaitForExit(kReactionMs), std::optional<DWORD>(0));
+}
+
+// customize.ini names what an administrator's program deletes. Canaries where hostile names
+// point (the system folder, the Windows folder, the drive's root, the all-users Programs
+// folder) survive three runs: names reaching out of the package, an Install_Path that leaves
+// the drive's root, an empty program group name. The package's other files go.
+TEST(E2e, UninstallHostileNames) {
+    const std::string system = ViewOfProgram(g_uninstaller).systemFolder;
+    const std::string root = WindowsFolder().substr(0, 3);
+    const std::string programs = CommonProgramsFolder();
+    ASSERT_FALSE(programs.empty());
+    const std::vector<std::string> canaries = {
+        root + "canary-root.txt", system + "\\canary-system.txt",
+        WindowsFolder() + "\\canary-windows.txt", programs + "\\canary-programs.lnk",
+        programs + "\\设备管家.lnk"};
+    std::string error;
+    for (const std::string& canary : canaries) {
+        ASSERT_TRUE(WriteAnsiFile(canary, "canary\r\n", &error)) << error;
+    }
+
+    // 1. Names that climb out of the install folder, the program group and the system folder.
+    Placement placement;
+    std::string ini = InstalledIni("");
+    ini = WithLine(ini, "APPName=Keeper.exe", "APPName=..\\..\\canary-root.txt");
+    ini = WithLine(ini, "Help_File=帮助.chm",
+                   "Help_File=..\\..\\WINDOWS\\system32\\canary-system.txt");
+    ini = WithLine(ini, "Uninstall_File=Remove.exe", "Uninstall_File=..\\canary-windows.txt");
+    ini = WithLine(ini, "Admin_Link_Name=设备管家", "Admin_Link_Name=..\\canary-programs");
+    placement.installedIni = ini;
+    auto arranged = Arrange(placement, &error);
+    ASSERT_TRUE(arranged) << error;
+    const PackagePaths& paths = arranged->paths;
+    RunToMessage(arranged->program, kTitle, kFinished, "");
+    EXPECT_EQ(Existing(canaries), canaries);
+    // What the hostile keys named in the package stays; the rest of it went.
+    const std::vector<std::string> kept = {paths.folderFiles[0], paths.folderFiles[1],
+                                           paths.links[0], paths.systemCopy};
+    EXPECT_EQ(Existing(kept), kept);
+    std::vector<std::string> gone(paths.folderFiles.begin() + 2, paths.folderFiles.end());
+    gone.insert(gone.end(), paths.links.begin() + 1, paths.links.end());
+    gone.push_back(paths.installedIni);
+    gone.push_back(paths.systemIni);
+    EXPECT_EQ(Existing(gone), std::vector<std::string>{});
+
+    // 2. An Install_Path that climbs to another folder laid out like the package: no install
+    // folder, so neither its customize.ini (the dialog's title is the default) nor its files.
+    const std::string victim = root + "Victim";
+    ASSERT_TRUE(CreateDirectoryW(Wide(victim).c_str(), nullptr));
+    ASSERT_TRUE(WriteAnsiFile(victim + "\\customize.ini", InstalledIni(""), &error)) << error;
+    for (const char* name : {"Watcher.exe", "Keeper.exe", "VNTTrap.ini"}) {
+        ASSERT_TRUE(WriteAnsiFile(victim + "\\" + name, "victim\r\n", &error)) << error;
+    }
+    const auto program = PlaceUninstaller(
+        g_uninstaller, kProgramFolder, kUninstallerName,
+        WithLine(kLocalIni, "Install_Path=Tools\\网络工具", "Install_Path=Tools\\..\\Victim"),
+        &error);
+    ASSERT_TRUE(program) << error;
+    RunToMessage(*program, "Uninstall", "没有需要卸载的程序[AlertWatcher.exe]", "AlertWatcher.exe");
+    for (const char* name : {"Watcher.exe", "Keeper.exe", "VNTTrap.ini", "customize.ini"}) {
+        EXPECT_TRUE(PathExists(victim + "\\" + name)) << name;
+    }
+
+    // 3. An empty program group name: nothing in the Start menu, the install folder still goes.
+    placement.installedIni = WithLine(InstalledIni(""), "DIR_Name=网络管理工具", "DIR_Name=");
+    arranged = Arrange(placement, &error);
+    ASSERT_TRUE(arranged) << error;
+    RunToMessage(arranged->program, kTitle, kFinished, "");
+    EXPECT_EQ(Existing(canaries), canaries);
+    EXPECT_EQ(Existing(arranged->paths.links), arranged->paths.links);
+    EXPECT_EQ(Existing(arranged->paths.folderFiles), std::vector<std::string>{});
+}
+
 }  // namespace
 }  // namespace tq::e2e
 

@@ -44,6 +44,53 @@ TEST(UninstallCustomize, InstallFolderIsTheWindowsDriveRootAndInstallPath) {
               "C:\\Net\\\\customize.ini");
 }
 
+// Names the uninstaller deletes by: one path component each; Install_Path: a relative folder.
+TEST(UninstallCustomize, NamesAreOneComponentAndTheInstallPathARelativeFolder) {
+    const struct {
+        const char* text;
+        bool name, folder;
+    } cases[] = {
+        {"AlertWatcher.exe", true, true},
+        {"网络 工具.exe", true, true},
+        {"\x95\\x.exe", true, true},  // a double-byte character whose trail byte is "\"
+        {"Program Files\\Orvello", false, true},
+        {"Tools\\网络工具\\", false, true},
+        {"", false, false},
+        {".", false, false},
+        {"..", false, false},
+        {"..\\..\\WINDOWS", false, false},
+        {"Tools\\..\\..", false, false},
+        {"Tools\\\\Net", false, false},
+        {"\\Tools", false, false},
+        {"\\\\server\\share", false, false},
+        {"C:\\Tools", false, false},
+        {"C:Tools", false, false},
+        {"Tools/Net", false, false},
+        {"Tab\tName", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(IsSingleComponentName(c.text), c.name);
+        EXPECT_EQ(IsRelativeFolder(c.text), c.folder);
+    }
+
+    // A path that cannot be formed stays empty: no local file without a folder in the program's
+    // path (its keys then read as their defaults, never from a file in the Windows folder), no
+    // install folder without a folder in the Windows directory or with an unusable Install_Path.
+    FakeProfileStrings profile;
+    CustomizePaths paths = ComputeCustomizePaths("VNTAdminUninstall.exe", "C:\\WINDOWS", profile);
+    EXPECT_EQ(paths.localFile, "");
+    EXPECT_EQ(paths.installFolder, "C:\\Program Files\\Orvello");
+    EXPECT_EQ(profile.calls, std::vector<std::string>{});
+    paths = ComputeCustomizePaths(kProgram, "", profile);
+    EXPECT_EQ(paths.installFolder, "");
+    EXPECT_EQ(paths.installedFile, "");
+    profile.Set(kLocal, "INSTALL", "Install_Path", "..\\WINDOWS");
+    paths = ComputeCustomizePaths(kProgram, "C:\\WINDOWS", profile);
+    EXPECT_EQ(paths.installFolder, "");
+    EXPECT_EQ(paths.installedFile, "");
+}
+
 TEST(UninstallCustomize, ValuesAreCutTo254Characters) {
     FakeProfileStrings profile;
     profile.Set(kLocal, "UNINSTALL", "Version", std::string(300, 'v'));

@@ -365,5 +365,81 @@ TEST_F(UninstallProcedureTest, EmptyNamesAndUnknownSystemFolderTouchNoFolder) {
     EXPECT_EQ(system.messages.back().text, "恭喜，软件卸载成功完成！");
 }
 
+// customize.ini names what an administrator's program deletes: a name that is not one path
+// component, or an empty group name, deletes nothing for it; the package's other names still
+// go. No removal ever leaves the install folder, the program group or the system folder.
+TEST_F(UninstallProcedureTest, HostileNamesDeleteNothingOutsideThePackage) {
+    const struct {
+        const char* section;
+        const char* key;
+        const char* value;
+        std::string spared;  // what the name would have deleted, kept
+    } cases[] = {
+        {"ADMIN", "APPName", "..\\..\\WINDOWS\\system32\\x.dll", "C:\\WINDOWS\\system32\\x.dll"},
+        {"INSTALL", "Help_File", "C:\\boot.ini", "C:\\boot.ini"},
+        {"INSTALL", "NetPortSetup_File", "..", "C:\\Program Files"},
+        {"ADMIN", "Main_LOGO", "sub/..\\..\\x.dll", "C:\\Program Files\\x.dll"},
+        {"INSTALL", "Uninstall_File", "..\\notepad.exe", "C:\\WINDOWS\\notepad.exe"},
+        {"INSTALL", "Uninstall_File", "drivers\\etc\\hosts", "C:\\WINDOWS\\system32\\drivers\\etc\\hosts"},
+        {"STARTMENU", "DIR_Name", "", In(kPrograms, "Other.lnk")},
+        {"STARTMENU", "DIR_Name", "..", "C:\\Documents and Settings\\All Users\\Start Menu\\x.lnk"},
+        {"STARTMENU", "Admin_Link_Name", "..\\..\\Other", In(kPrograms, "Other.lnk")},
+        {"INSTALL", "Help_File", "TRX\x01HELP.chm", "C:\\Program Files\\Orvello\\TRX\x01HELP.chm"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.section) + " " + c.key + " = " + c.value);
+        system = FakeUninstallSystem();
+        SetUp();
+        system.AddFile(c.spared).AddFile(In(kPrograms, "Other.lnk"));
+        system.SetValue(kInstalled, c.section, c.key, c.value);
+        EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+        EXPECT_TRUE(system.HasFile(c.spared));
+        EXPECT_TRUE(system.HasFile(In(kPrograms, "Other.lnk")));
+        EXPECT_TRUE(system.HasFolder(kPrograms));
+        for (std::string path : Removals()) {
+            path = path.substr(path.find(' ') + 1);
+            if (path.size() > 7 && path.compare(path.size() - 7, 7, " failed") == 0) {
+                path.resize(path.size() - 7);
+            }
+            EXPECT_EQ(path.find(".."), std::string::npos) << path;
+            if (*c.value != '\0') {
+                EXPECT_EQ(path.find(c.value), std::string::npos) << path;
+            }
+            const auto within = [&](const std::string& folder) {
+                return path == folder || path.rfind(folder + "\\", 0) == 0;
+            };
+            EXPECT_TRUE(within(kFolder) || within(kGroup) || within(kSystem)) << path;
+        }
+        // The package's own files of the names that are fine are gone all the same.
+        EXPECT_FALSE(system.HasFile(In(kFolder, "AlertWatcher.exe")));
+        EXPECT_FALSE(system.HasFile(In(kFolder, "VNTTrap.ini")));
+    }
+}
+
+// Without an install folder (it could not be formed) the package cannot be found: nothing is
+// deleted anywhere, and the message names the monitor that was looked for.
+TEST_F(UninstallProcedureTest, NoInstallFolderOrAnUnusableMonitorNameDeletesNothing) {
+    for (const char* monitor : {"AlertWatcher.exe", "..\\..\\WINDOWS\\explorer.exe", ""}) {
+        SCOPED_TRACE(monitor);
+        system = FakeUninstallSystem();
+        SetUp();
+        system.AddFile("C:\\WINDOWS\\explorer.exe");
+        CustomizePaths unusable = paths;
+        if (std::string(monitor) == "AlertWatcher.exe") {
+            unusable = CustomizePaths{kLocal, "", ""};
+        } else {
+            system.SetValue(kInstalled, "MORNITOR", "APPName", monitor);
+        }
+        EXPECT_EQ(RunUninstall(unusable, system), UninstallOutcome::NothingInstalled);
+        EXPECT_EQ(Removals(), Strings{});
+        EXPECT_TRUE(system.CallsOf("FindMatch").empty());
+        ASSERT_EQ(system.messages.size(), 1u);
+        const std::string lookedFor = unusable.installFolder.empty()
+                                          ? std::string(monitor)
+                                          : In(kFolder, monitor);
+        EXPECT_EQ(system.messages[0].text, "没有需要卸载的程序[" + lookedFor + "]");
+    }
+}
+
 }  // namespace
 }  // namespace tq::uninstall
