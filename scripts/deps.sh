@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ mingw-w64 wine wine64 xvfb xauth x11-apps imagemagick
-          locales fonts-wqy-microhei googletest iproute2 util-linux
+          locales fonts-wqy-microhei googletest iproute2 util-linux procps
           clang libclang-rt-14-dev
           snmpd snmp)
 

@@ -53,7 +53,32 @@ esac
 # ended with them, silently: such a run (no test summary) is started again.
 status=0
 last=${phases##* }
+
+# After a phase that ends in the restart, the next robot waits until the restart's start-up
+# (wineboot --kill) runs services again. A program started from outside the prefix between the
+# end of the old processes (the start-up event goes with them) and the event's return would run a
+# start-up of its own beside the restart's. The new services.exe started after wineboot did.
+started_at() {  # a process's start time in clock ticks since boot (field 22 of its stat)
+  sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | awk '{ print $20 }'
+}
+wait_for_restarted_services() {
+  local boot boot_start service service_start
+  for _ in $(seq 300); do
+    boot=$(pgrep -o -f 'wineboot\.exe --kill')
+    boot_start=$([ -n "$boot" ] && started_at "$boot")
+    if [ -n "$boot_start" ]; then
+      for service in $(pgrep -f 'system32.services\.exe'); do
+        service_start=$(started_at "$service")
+        [ -n "$service_start" ] && [ "$service_start" -ge "$boot_start" ] && return 0
+      done
+    fi
+    sleep 0.1
+  done
+  echo "e2e $name: no services after the restart within 30 s" >&2
+}
+
 for phase in $phases; do
+  [ "$phase" = "${phases%% *}" ] || wait_for_restarted_services
   for attempt in 1 2 3 4 5; do
     log=$(mktemp)
     # shellcheck disable=SC2086  # TQ_E2E_ARGS: more robot arguments, split at spaces
