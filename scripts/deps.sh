@@ -27,26 +27,29 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # The release medium is 32-bit: where the kernel runs 32-bit programs, Wine's 32-bit side runs
-# it in a 64-bit prefix (WoW64), as most users run it. Tried once: a kernel without 32-bit
-# support leaves libc6:i386 installed and its loader failing, and then nothing more is tried
-# (scripts/wow64.sh reports the floor skipped).
+# it in a 64-bit prefix (WoW64), as most users run it. A kernel without 32-bit support leaves
+# libc6:i386 installed and its loader failing, and nothing more is tried; a machine that cannot
+# have i386 packages at all keeps none. Neither stops the rest: scripts/wow64.sh then reports the
+# release medium's floor skipped.
 if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
+  if [ "$(id -u)" != 0 ]; then
+    echo "deps: must run as root to install packages" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
   if ! dpkg-query -W -f='${Status}' libc6:i386 2>/dev/null | grep -q 'install ok installed'; then
-    if [ "$(id -u)" != 0 ]; then
-      echo "deps: must run as root to install packages" >&2
-      exit 1
-    fi
     echo "deps: adding the i386 architecture for Wine's 32-bit side"
-    export DEBIAN_FRONTEND=noninteractive
-    dpkg --add-architecture i386
-    apt-get update -q
-    apt-get install -y -q --no-install-recommends libc6:i386
+    if ! { dpkg --add-architecture i386 && apt-get update -q &&
+           apt-get install -y -q --no-install-recommends libc6:i386; }; then
+      echo "deps: no i386 packages here; the release medium's floor will be skipped" >&2
+      dpkg --remove-architecture i386 2>/dev/null || true
+    fi
   fi
   if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
     echo "deps: installing wine32:i386"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get install -y -q --no-install-recommends wine32:i386
-  else
+    apt-get install -y -q --no-install-recommends wine32:i386 ||
+      echo "deps: wine32:i386 cannot be installed; the release medium's floor will be skipped" >&2
+  elif dpkg-query -W -f='${Status}' libc6:i386 2>/dev/null | grep -q 'install ok installed'; then
     echo "deps: this kernel runs no 32-bit program; the release medium's floor will be skipped"
   fi
 fi
