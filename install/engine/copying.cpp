@@ -67,16 +67,19 @@ class StageCopier {
         return sourceFolder_ + step.sourceFolder + name;
     }
 
+    // A file the medium must hold: a path too long, or a missing file with the missing-file
+    // message, stops the stage.
+    bool OnMedium(const std::string& path) {
+        return Fits(path) && CheckSourceFile(services_.files, path, suffix_.c_str(), &job_);
+    }
+
     bool CopyBatch(const FileStep& step) {
         const std::string& folder = folders_[static_cast<int>(step.destination)];
         for (const char* name : step.files) {
             Pause(job_);
             const std::string source = Source(step, name);
             if (!Fits(source) || folder.empty() || !Fits(folder + name)) return false;
-            if (step.mustExist &&
-                !CheckSourceFile(services_.files, source, suffix_.c_str(), &job_)) {
-                return false;
-            }
+            if (step.mustExist && !OnMedium(source)) return false;
             CopyReplacing(services_.files, source, folder, name, &job_);
             PostFileCopied(job_);
         }
@@ -90,9 +93,7 @@ class StageCopier {
     // path with spaces must not start a program named by its first word.
     bool StartSysFileCopier(const FileStep& step) {
         const std::string program = sourceFolder_ + step.sourceFolder + kSysFileCopier;
-        if (!Fits(program) || !CheckSourceFile(services_.files, program, suffix_.c_str(), &job_)) {
-            return false;
-        }
+        if (!OnMedium(program)) return false;
         if (!services_.processes.StartProgram("\"" + program + "\"", kShowNormal)) return false;
         services_.processes.Sleep(kSysFileCopierWait);
         return true;
@@ -103,16 +104,10 @@ class StageCopier {
     // printer's port go through it too), and it fails here as a missing file does.
     bool InstallInf(const FileStep& step, const std::string& programFolder) {
         const std::string library = sourceFolder_ + kSetupNtLibrary;
-        if (!Fits(library) || !CheckSourceFile(services_.files, library, suffix_.c_str(), &job_)) {
-            return false;
-        }
+        if (!OnMedium(library)) return false;
         for (const char* name : step.files) {
             Pause(job_);
-            const std::string source = Source(step, name);
-            if (!Fits(source) ||
-                !CheckSourceFile(services_.files, source, suffix_.c_str(), &job_)) {
-                return false;
-            }
+            if (!OnMedium(Source(step, name))) return false;
             // CopyInf takes the copy that the staging put in ProgramFolder\Driver.
             const int installed = services_.libraries.CopyInf(programFolder, name);
             if (installed == 0 && step.resultMatters) return false;
