@@ -220,10 +220,12 @@ void CheckResumedRun() {
     EXPECT_NE(ServicesProcessId(), servicesBefore) << "the services did not restart";
     DWORD id = 0;
     GetWindowThreadProcessId(page, &id);
+    // From one snapshot: the installer's parent by the parent id it records.
+    const auto processes = ListProcesses();
     std::string parent = "(none)";
-    for (const auto& p : ListProcesses()) {
+    for (const auto& p : processes) {
         if (p.id != id) continue;
-        for (const auto& q : ListProcesses()) {
+        for (const auto& q : processes) {
             if (q.id == p.parent) parent = q.exeName;
         }
     }
