@@ -8,7 +8,26 @@
 
 namespace tq {
 
+namespace {
+
+// CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9 name devices in every folder: the part before the
+// first dot, without trailing spaces, in any case ("con", "Nul.txt", "LPT1 .log").
+bool IsReservedDeviceName(std::string_view name) {
+    std::string_view base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+    std::string upper(base);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
+    return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
+           upper[3] >= '1' && upper[3] <= '9';
+}
+
+}  // namespace
+
 bool IsUsablePrinterName(std::string_view name) {
+    if (IsReservedDeviceName(name)) return false;
     static constexpr std::string_view kForbidden = "\\/:*?\"<>|,";
     bool onlyDots = true;
     char last = '\0';

@@ -108,7 +108,9 @@ TEST_F(PrinterNameFixture, NamesThatCannotBeFolderNamesAreRefusedAndNothingIsSto
     settings.SetPrinterName("Before");
     page.Open(controls);
     for (const std::string bad : {"..\\..\\Windows", "a/b", "C:", "a*", "a?", "a\"b", "<a", "a>",
-                                  "a|b", "a,b", "tab\there", ".", "...", "Name.", "Name "}) {
+                                  "a|b", "a,b", "tab\there", ".", "...", "Name.", "Name ", "CON", "prn",
+                                  "Aux.txt", "nul ", "NUL .log", "com1", "COM9.a.b", "lpt1",
+                                  "LpT9 "}) {
         SCOPED_TRACE(bad);
         ui.answers = {kIdOk};
         ExpectStayWithMessage(NextWith(bad, false), IDS_NAME_INVALID, 0x130);
@@ -131,7 +133,7 @@ TEST_F(PrinterNameFixture, ANameThatDoesNotFitTheRecordIsRefusedNotCut) {
     EXPECT_EQ(settings.setAsDefault, 1);
 }
 
-TEST(IsUsablePrinterName, TakesDoubleByteCharactersWhole) {
+TEST(IsUsablePrinterName, TakesDoubleByteCharactersWholeAndDeviceNamesExactly) {
     // 0x5C ('\') and 0x7C ('|') are valid trail bytes in code page 936.
     EXPECT_TRUE(IsUsablePrinterName("\x95\x5C"));
     EXPECT_TRUE(IsUsablePrinterName("\xD8\x7C"));
@@ -139,6 +141,9 @@ TEST(IsUsablePrinterName, TakesDoubleByteCharactersWhole) {
     EXPECT_TRUE(IsUsablePrinterName("Kestra TQ8240 Series"));
     EXPECT_TRUE(IsUsablePrinterName(".hidden name"));
     EXPECT_TRUE(IsUsablePrinterName(" leading space"));
+    for (const char* deviceLike : {"CONSOLE", "COM0", "COM10", "LPT", "NULL.txt", "xCON", "PRN2"}) {
+        EXPECT_TRUE(IsUsablePrinterName(deviceLike)) << deviceLike;
+    }
     EXPECT_FALSE(IsUsablePrinterName("\x95\x5C\\"));
     EXPECT_FALSE(IsUsablePrinterName("\xB4\xF2."));
 }
