@@ -192,10 +192,12 @@ void RedirectSetupSource(Registry& registry, SystemPaths& paths, SetupSourceSave
         const std::string target = system + "\\";
 
         if (KeyOpening setup = registry.OpenKey(kMachine, kSetupKey, kQueryAndSet); setup.key) {
-            saved.sourcePathSaved = setup.key->QueryString(kSourcePath, saved.sourcePath,
-                                                           sizeof(saved.sourcePath)) == kRegOk;
+            const long read =
+                setup.key->QueryString(kSourcePath, saved.sourcePath, sizeof(saved.sourcePath));
+            saved.sourcePathSaved = read == kRegOk;
             if (!MbsEqualNoCase(FieldText(saved.sourcePath), target)) {
-                setup.key->SetString(kSourcePath, target);
+                const long written = setup.key->SetString(kSourcePath, target);
+                saved.sourcePathAdded = read == kRegFileNotFound && written == kRegOk;
             }
             setup.key->Flush();
         }
@@ -208,11 +210,12 @@ void RedirectSetupSource(Registry& registry, SystemPaths& paths, SetupSourceSave
             if (list[0] != '\0') {
                 saved.entryName[0] = list[0];
                 saved.entryName[1] = '\0';
-                saved.installLocationSaved =
-                    mru.key->QueryString(saved.entryName, saved.installLocation,
-                                         sizeof(saved.installLocation)) == kRegOk;
+                const long read = mru.key->QueryString(saved.entryName, saved.installLocation,
+                                                       sizeof(saved.installLocation));
+                saved.installLocationSaved = read == kRegOk;
                 if (!MbsEqualNoCase(FieldText(saved.installLocation), target)) {
-                    mru.key->SetString(saved.entryName, target);
+                    const long written = mru.key->SetString(saved.entryName, target);
+                    saved.installLocationAdded = read == kRegFileNotFound && written == kRegOk;
                 }
             }
             mru.key->Flush();
@@ -223,15 +226,25 @@ void RedirectSetupSource(Registry& registry, SystemPaths& paths, SetupSourceSave
     if (redirect != 0) return;
     // Only what was read can be written back: a value that could not be read keeps the
     // redirected text rather than becoming empty.
-    if (saved.sourcePathSaved) {
+    // A value that was not there before the redirect is deleted again.
+    if (saved.sourcePathSaved || saved.sourcePathAdded) {
         if (KeyOpening setup = registry.OpenKey(kMachine, kSetupKey, kQueryAndSet); setup.key) {
-            setup.key->SetString(kSourcePath, std::string(FieldText(saved.sourcePath)));
+            if (saved.sourcePathSaved) {
+                setup.key->SetString(kSourcePath, std::string(FieldText(saved.sourcePath)));
+            } else {
+                setup.key->DeleteValue(kSourcePath);
+            }
             setup.key->Flush();
         }
     }
-    if (saved.installLocationSaved) {
+    if (saved.installLocationSaved || saved.installLocationAdded) {
         if (KeyOpening mru = registry.OpenKey(kUser, kInstallLocationKey, kQueryAndSet); mru.key) {
-            mru.key->SetString(saved.entryName, std::string(FieldText(saved.installLocation)));
+            if (saved.installLocationSaved) {
+                mru.key->SetString(saved.entryName,
+                                   std::string(FieldText(saved.installLocation)));
+            } else {
+                mru.key->DeleteValue(saved.entryName);
+            }
             mru.key->Flush();
         }
     }

@@ -47,14 +47,17 @@ int CreateMonitorKey(Registry& registry);
 struct SetupSourceSaved {
     static constexpr std::size_t kSize = 512;
     bool sourcePathSaved = false;
+    bool sourcePathAdded = false;  // there was no value: the redirect made it, the write-back deletes it
     char sourcePath[kSize] = {};
     bool installLocationSaved = false;
+    bool installLocationAdded = false;
     char entryName[2] = {};  // the install-location entry: one letter of "MRUList"
     char installLocation[kSize] = {};
 };
 
 // Windows 9x: redirect = 1 saves the setup source path and the most recent install location and
-// points both at the system folder; redirect = 0 writes back what the last redirect saved.
+// points both at the system folder; redirect = 0 writes back what the last redirect saved and
+// deletes a value the redirect made where there was none.
 void RedirectSetupSource(Registry& registry, SystemPaths& paths, SetupSourceSaved& saved,
                          int redirect);
 

@@ -355,6 +355,18 @@ TEST_F(SetupSourceTest, NothingIsWrittenBackWithoutAnEarlierRedirect) {
     EXPECT_TRUE(registry.changes.empty());
 }
 
+TEST_F(SetupSourceTest, AValueTheRedirectMadeIsDeletedAgain) {
+    registry.FindKey(kLm, kSetup)->values.clear();
+    registry.AddValue(kCu, kMru, "MRUList", "dab");  // names an entry "d" that is not there
+    RedirectSetupSource(registry, paths, saved, 1);
+    EXPECT_EQ(registry.ValueOf(kLm, kSetup, "SourcePath"), "C:\\WINDOWS\\SYSTEM\\");
+    EXPECT_EQ(registry.ValueOf(kCu, kMru, "d"), "C:\\WINDOWS\\SYSTEM\\");
+    RedirectSetupSource(registry, paths, saved, 0);
+    EXPECT_TRUE(registry.FindKey(kLm, kSetup)->values.empty());
+    EXPECT_EQ(registry.FindKey(kCu, kMru)->values.size(), 4u);  // MRUList, a, b, c as they were
+    EXPECT_EQ(registry.ValueOf(kCu, kMru, "c"), "D:\\WIN98\\");
+}
+
 TEST_F(SetupSourceTest, OnlyWhatWasReadIsWrittenBack) {
     // A source path too long for the 512-byte buffer, and an empty install-location list.
     registry.AddValue(kLm, kSetup, "SourcePath", std::string(512, 's'));
