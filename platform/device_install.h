@@ -41,6 +41,8 @@ class ProfileReader {
     // GetPrivateProfileIntA: `defaultValue` for a missing file, section or key.
     virtual int ReadInt(const std::string& path, const std::string& section, const std::string& key,
                         int defaultValue) = 0;
+    // DeleteFileA: true when the file is gone afterwards, also when there was none.
+    virtual bool RemoveFile(const std::string& path) = 0;
 };
 
 }  // namespace tq

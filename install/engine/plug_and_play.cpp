@@ -82,7 +82,7 @@ int InstallPlugAndPlayDriver(InstallJob& job, const WizardSettings& settings,
         ProgramFolderOf(windows, FieldText(settings.printerName)) + "\\Driver\\" + kSetupInfName;
 
     Pause(job);
-    const std::string sourceFolder = SourceFolderOf(s.paths.ModuleFileName());
+    const std::string sourceFolder = SourceFolder(s.paths);
     const std::string helper = sourceFolder + kPnpDrvRefresh;
     if (sourceFolder.empty() || helper.size() >= kMaxPath) return 0;
 
@@ -123,11 +123,15 @@ int InstallPlugAndPlayDriver(InstallJob& job, const WizardSettings& settings,
         s.ui.ShowMessageBox(kUpdateFailsText, refusal->caption, kMbIconExclamation);
         return 0;
     } else if (update.lastError == kErrorInWow64) {
-        // The 64-bit helper does the same update where this process may not.
+        // The 64-bit helper does the same update where this process may not. An earlier run's
+        // verdict goes first, so a helper that ends without writing one has failed; a verdict
+        // that could not be removed may be that earlier one and is not taken.
+        const bool staleRemoved = s.profiles.RemoveFile(stateFile);
         if (!s.programs.RunAndWait(helper, PnpDrvRefreshCommandLine(infPath, kPrinterHardwareId))) {
             return 0;
         }
-        const int results = s.profiles.ReadInt(stateFile, kStateSection, kStateResultsKey, 0);
+        const int results =
+            staleRemoved ? s.profiles.ReadInt(stateFile, kStateSection, kStateResultsKey, 0) : 0;
         pnpSucceeded = results == 1 ? 1 : 0;
     }
 

@@ -57,4 +57,10 @@ int Win32ProfileReader::ReadInt(const std::string& path, const std::string& sect
         GetPrivateProfileIntA(section.c_str(), key.c_str(), defaultValue, path.c_str()));
 }
 
+bool Win32ProfileReader::RemoveFile(const std::string& path) {
+    if (DeleteFileA(path.c_str())) return true;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 }  // namespace tq

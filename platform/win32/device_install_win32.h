@@ -28,6 +28,7 @@ class Win32ProfileReader : public ProfileReader {
   public:
     int ReadInt(const std::string& path, const std::string& section, const std::string& key,
                 int defaultValue) override;
+    bool RemoveFile(const std::string& path) override;
 };
 
 }  // namespace tq

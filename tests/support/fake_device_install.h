@@ -58,9 +58,19 @@ class FakeProfiles : public ProfileReader {
         const auto found = values.find({path, section, key});
         return found == values.end() ? defaultValue : found->second;
     }
+    bool RemoveFile(const std::string& path) override {
+        removed.push_back(path);
+        if (removeFails) return false;
+        for (auto it = values.begin(); it != values.end();) {
+            it = std::get<0>(it->first) == path ? values.erase(it) : std::next(it);
+        }
+        return true;
+    }
 
     std::map<std::tuple<std::string, std::string, std::string>, int> values;
     int reads = 0;
+    std::vector<std::string> removed;
+    bool removeFails = false;
 };
 
 }  // namespace tq::test

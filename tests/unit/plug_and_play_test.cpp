@@ -285,11 +285,17 @@ TEST_F(PlugAndPlayFixture, InWow64TheHelperRunsWithTheExactCommandLineAndTheStat
         EXPECT_EQ(Run(), 1) << results;
         EXPECT_EQ(pnpSucceeded, 0) << results;
     }
-    profiles.values.clear();
-    programs.whileRunning = nullptr;
-    pnpSucceeded = kUntouched;
-    EXPECT_EQ(Run(), 1);
-    EXPECT_EQ(pnpSucceeded, 0) << "a missing state file reads as 0";
+    // An earlier run's verdict of success does not decide for a helper that writes none, nor
+    // when it could not be removed before the helper ran.
+    for (bool removeFails : {false, true}) {
+        profiles.values[{kStateFile, "UpdateDriverForPlugAndPlayDevices", "Results"}] = 1;
+        profiles.removeFails = removeFails;
+        programs.whileRunning = nullptr;
+        pnpSucceeded = kUntouched;
+        EXPECT_EQ(Run(), 1);
+        EXPECT_EQ(pnpSucceeded, 0) << removeFails;
+        EXPECT_EQ(profiles.removed.back(), kStateFile);
+    }
 }
 
 TEST_F(PlugAndPlayFixture, AHelperThatCannotStartFailsWithoutAMessage) {
@@ -314,9 +320,10 @@ TEST_F(PlugAndPlayFixture, PathsFollowTheWindowsDriveAndTheInstallersFolder) {
               "D:\\Program Files\\Kestra\\Front Desk\\Driver\\T8242if.inf");
     EXPECT_EQ(programs.runs[0].applicationName, "F:\\setup\\PnpDrvRefresh.exe");
     EXPECT_EQ(pnpSucceeded, 0);
-    profiles.values[{"D:\\Program Files\\Kestra\\SetupState.ini",
-                     "UpdateDriverForPlugAndPlayDevices", "Results"}] = 1;
-    programs.whileRunning = nullptr;
+    programs.whileRunning = [this] {
+        profiles.values[{"D:\\Program Files\\Kestra\\SetupState.ini",
+                         "UpdateDriverForPlugAndPlayDevices", "Results"}] = 1;
+    };
     ASSERT_EQ(Run(), 1);
     EXPECT_EQ(pnpSucceeded, 1);
 }
