@@ -1,4 +1,5 @@
-// Folders and paths the system reports. Each answer is empty when the call fails.
+// Folders and paths the system reports, and how its paths are encoded. Each answer is empty when
+// the call fails.
 #pragma once
 
 #include <string>
@@ -25,6 +26,9 @@ class SystemPaths {
     // SHGetSpecialFolderPathA(CSIDL_APPDATA) without creating it: the user's roaming
     // application-data folder, without a trailing backslash.
     virtual std::string ApplicationDataFolder() = 0;
+    // IsDBCSLeadByte: the byte starts a double-byte character in the running system's ANSI code
+    // page, the one its paths are written in.
+    virtual bool IsLeadByte(unsigned char c) = 0;
 };
 
 }  // namespace tq

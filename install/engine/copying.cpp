@@ -148,7 +148,7 @@ int CopyReplacing(FileSystem& files, const std::string& source, const std::strin
 
 int StageDriverFiles(InstallJob& job, const WizardSettings& settings,
                      const CopyServices& services) {
-    const std::string sourceFolder = SourceFolderOf(services.paths.ModuleFileName());
+    const std::string sourceFolder = SourceFolder(services.paths);
     if (sourceFolder.empty()) return 0;
     const std::string windows = services.paths.WindowsDirectory();
     const std::string programFolder = ProgramFolderOf(windows, FieldText(settings.printerName));
@@ -174,7 +174,7 @@ int StageDriverFiles(InstallJob& job, const WizardSettings& settings,
 
 int PlaceDriverFiles(InstallJob& job, const WizardSettings& settings,
                      const CopyServices& services) {
-    const std::string sourceFolder = SourceFolderOf(services.paths.ModuleFileName());
+    const std::string sourceFolder = SourceFolder(services.paths);
     if (sourceFolder.empty()) return 0;
     Pause(job);
     const std::string windows = services.paths.WindowsDirectory();

@@ -1,15 +1,14 @@
 #include "install/engine/folders.h"
 
-#include "platform/text.h"
-
 namespace tq {
 
-std::string SourceFolderOf(std::string_view modulePath) {
+std::string SourceFolderOf(std::string_view modulePath,
+                           const std::function<bool(unsigned char)>& isLeadByte) {
     // Backslash bytes can be trail bytes of double-byte characters: walk by character.
     std::size_t cut = std::string_view::npos;
     for (std::size_t i = 0; i < modulePath.size(); ++i) {
         const auto c = static_cast<unsigned char>(modulePath[i]);
-        if (IsLeadByte936(c) && i + 1 < modulePath.size()) {
+        if (isLeadByte(c) && i + 1 < modulePath.size()) {
             ++i;
             continue;
         }
@@ -17,6 +16,11 @@ std::string SourceFolderOf(std::string_view modulePath) {
     }
     if (cut == std::string_view::npos) return {};
     return std::string(modulePath.substr(0, cut + 1));
+}
+
+std::string SourceFolder(SystemPaths& paths) {
+    return SourceFolderOf(paths.ModuleFileName(),
+                          [&paths](unsigned char c) { return paths.IsLeadByte(c); });
 }
 
 std::string ProgramFolderOf(std::string_view windowsDirectory, std::string_view printerName) {

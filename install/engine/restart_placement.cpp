@@ -10,7 +10,7 @@ namespace tq {
 
 int PlaceDriverFilesAfterRestart(SystemPaths& paths, FileSystem& files, int platformClass,
                                  int processorClass) {
-    const std::string sourceFolder = SourceFolderOf(paths.ModuleFileName());
+    const std::string sourceFolder = SourceFolder(paths);
     if (sourceFolder.empty()) return 0;
     const PostRestartSet set = DriverFileSetFor(platformClass, processorClass).postRestart;
     std::string destination;

@@ -81,4 +81,8 @@ std::string Win32SystemPaths::ApplicationDataFolder() {
     return Folder(buffer, static_cast<UINT>(lstrlenA(buffer)));
 }
 
+bool Win32SystemPaths::IsLeadByte(unsigned char c) {
+    return IsDBCSLeadByte(c) != FALSE;
+}
+
 }  // namespace tq

@@ -12,6 +12,7 @@ class Win32SystemPaths : public SystemPaths {
     std::string Wow64SystemDirectory() override;
     std::string PrinterDriverDirectory(const char* environment) override;
     std::string ApplicationDataFolder() override;
+    bool IsLeadByte(unsigned char c) override;
 };
 
 }  // namespace tq

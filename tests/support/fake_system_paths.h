@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/system_paths.h"
+#include "platform/text.h"
 
 namespace tq::test {
 
@@ -22,12 +23,14 @@ class FakeSystemPaths : public SystemPaths {
         return it != otherDriverDirectories.end() ? it->second : std::string();
     }
     std::string ApplicationDataFolder() override { return appData; }
+    bool IsLeadByte(unsigned char c) override { return leadBytes936 && IsLeadByte936(c); }
 
     std::string module = "E:\\TQ82Ins.exe";
     std::string windows = "C:\\WINDOWS";
     std::string system = "C:\\WINDOWS\\system32";
     std::string wow64System;  // empty: not a 32-bit program on 64-bit Windows
     std::string appData;
+    bool leadBytes936 = true;  // false: a single-byte code page (1252)
     // The driver folder of the caller's own environment, and of others by name.
     std::string callerEnvironment = "Windows NT x86";
     std::string driver = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";

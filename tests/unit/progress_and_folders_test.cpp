@@ -2,6 +2,7 @@
 
 #include "install/engine/folders.h"
 #include "install/engine/progress.h"
+#include "tests/support/fake_system_paths.h"
 
 namespace tq {
 namespace {
@@ -13,16 +14,31 @@ TEST(StepCount, SizesTheBarPerPlatformClassAndNeverAsksToDivideByAnUnknownOne) {
     for (int platformClass : {-1, 0, 6, 99}) EXPECT_EQ(StepCount(platformClass), 0);
 }
 
-TEST(SourceFolderOf, IsTheInstallersFolderWhateverTheFileIsCalled) {
-    EXPECT_EQ(SourceFolderOf("D:\\TQ82Ins.exe"), "D:\\");
-    EXPECT_EQ(SourceFolderOf("C:\\Medium\\TQ82Ins.exe"), "C:\\Medium\\");
-    // A renamed download: a fixed cut of 11 characters would give "C:\Users\me\Downloads\TQ".
-    EXPECT_EQ(SourceFolderOf("C:\\Users\\me\\Downloads\\TQ82Ins (1).exe"),
-              "C:\\Users\\me\\Downloads\\");
-    EXPECT_EQ(SourceFolderOf("TQ82Ins.exe"), "");
-    // The second byte of a double-byte character may be 0x5C: it is no folder separator.
-    EXPECT_EQ(SourceFolderOf("C:\\\x95\x5CTQ82Ins.exe"), "C:\\");
-    EXPECT_EQ(SourceFolderOf("C:\\\x95\x5C\\TQ82Ins.exe"), "C:\\\x95\x5C\\");
+TEST(SourceFolder, IsTheInstallersFolderWhateverTheFileIsCalled) {
+    test::FakeSystemPaths paths;
+    struct Case {
+        const char* module;
+        bool codePage936;
+        const char* folder;
+    };
+    const Case cases[] = {
+        {"D:\\TQ82Ins.exe", true, "D:\\"},
+        {"C:\\Medium\\TQ82Ins.exe", true, "C:\\Medium\\"},
+        // A renamed download: a fixed cut of 11 characters would give "C:\Users\me\Downloads\TQ".
+        {"C:\\Users\\me\\Downloads\\TQ82Ins (1).exe", true, "C:\\Users\\me\\Downloads\\"},
+        {"TQ82Ins.exe", true, ""},
+        // The second byte of a double-byte character may be 0x5C: it is no folder separator.
+        {"C:\\\x95\x5CTQ82Ins.exe", true, "C:\\"},
+        {"C:\\\x95\x5C\\TQ82Ins.exe", true, "C:\\\x95\x5C\\"},
+        // On a single-byte code page the same bytes are two characters: "Caf\xE9" ends there.
+        {"C:\\Caf\xE9\\TQ82Ins.exe", false, "C:\\Caf\xE9\\"},
+        {"C:\\\x95\x5CTQ82Ins.exe", false, "C:\\\x95\x5C"},
+    };
+    for (const Case& c : cases) {
+        paths.module = c.module;
+        paths.leadBytes936 = c.codePage936;
+        EXPECT_EQ(SourceFolder(paths), c.folder) << c.module;
+    }
 }
 
 TEST(ProgramFolderOf, TakesTheWindowsDriveAndThePrinterName) {
