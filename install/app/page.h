@@ -83,12 +83,15 @@ class PageHost {
     virtual PageResult Run(Page& page) = 0;
 };
 
+inline constexpr int kChildNotShown = -1;
+
 // Dialogs that a page shows over itself and ends from its own handlers.
 class ChildDialogs {
   public:
     virtual ~ChildDialogs() = default;
     // Runs `child` modally over `owner`'s window; returns the code given to End, or the exit
-    // code of the PageResult::End that one of the child's own handlers returned.
+    // code of the PageResult::End that one of the child's own handlers returned;
+    // kChildNotShown when the dialog could not be made.
     virtual int RunChild(Page& child, Page& owner) = 0;
     // Ends a child that is running; nothing when it is not.
     virtual void End(Page& child, int code) = 0;

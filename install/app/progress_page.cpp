@@ -28,8 +28,14 @@ void ProgressPage::Open(PageControls& controls) {
                                                 std::string(FieldText(s_.settings.printerName)));
     controls.Show(IDC_PROGRESS_REGISTER, false);
     finished_ = false;
-    // The point of no return: the installation starts as the page opens.
-    s_.startInstallation(*this);
+    threadEnded_ = false;
+    closePending_ = false;
+    // The point of no return: the installation starts as the page opens. A run that cannot
+    // start has failed: nothing would ever report to this page.
+    if (!s_.startInstallation(*this)) {
+        threadEnded_ = true;
+        ShowFailed(controls);
+    }
 }
 
 bool ProgressPage::TakesMessage(unsigned message) const {
@@ -72,7 +78,9 @@ PageResult ProgressPage::OnMessage(unsigned message, std::uintptr_t wParam, std:
             }
             break;
         case StageDone:
+            threadEnded_ = true;
             ShowCompleted(controls);
+            if (closePending_) return Close(controls);
             break;
         case StagePnpWait:
             if (first) {
@@ -86,6 +94,10 @@ PageResult ProgressPage::OnMessage(unsigned message, std::uintptr_t wParam, std:
             }
             break;
         case StageFailed:
+            threadEnded_ = true;
+            // A close asked for while the thread finished is not taken: the user sees the
+            // failure first.
+            closePending_ = false;
             if (!first) s_.dialogs.End(*prompt_, kPromptFailed);
             ShowFailed(controls);
             break;
@@ -103,7 +115,8 @@ void ProgressPage::StartPlugAndPlayWait() {
         DeleteUsbEnumKeys(s_.registry);
         DeleteInfDatabase(s_.paths, s_.deleteFile);
     }
-    s_.dialogs.RunChild(*prompt_, *this);
+    // A prompt that cannot be shown gives the wait up: the thread then reports the failure.
+    if (s_.dialogs.RunChild(*prompt_, *this) == kChildNotShown) prompt_->GiveUp();
 }
 
 void ProgressPage::ShowCompleted(PageControls& controls) {
@@ -149,6 +162,14 @@ PageResult ProgressPage::CancelOrClose(PageControls& controls) {
         if (answer.kind == PageResult::Kind::Stay) s_.signals.Resume();
         return answer;
     }
+    if (!threadEnded_) {
+        closePending_ = true;  // done when the thread's last stage arrives
+        return PageResult::Stay();
+    }
+    return Close(controls);
+}
+
+PageResult ProgressPage::Close(PageControls& controls) {
     const std::string printerName(FieldText(s_.settings.printerName));
     DeleteUninstallerRunValue(s_.registry, printerName);
     if (!controls.IsChecked(IDC_PROGRESS_REGISTER)) return PageResult::End(0);
@@ -168,7 +189,8 @@ int UsbPrompt::DialogId() const {
 
 void UsbPrompt::Open(PageControls& controls) {
     controls.Enable(kIdOk, false);
-    s_.startWatcher(*this);
+    // Without its watcher the queue would never be noticed: the wait has failed.
+    if (!s_.startWatcher(*this)) GiveUp();
 }
 
 PageResult UsbPrompt::OnMessage(unsigned message, std::uintptr_t, std::intptr_t,

@@ -30,10 +30,12 @@ struct ProgressServices {
     SystemPaths& paths;
     SystemInfo& system;
     Processes& processes;
-    // Starts the installation thread for this page (it posts to the page's window).
-    std::function<void(Page& page)> startInstallation;
-    // Starts the queue watcher for the USB prompt (it posts to the prompt's window).
-    std::function<void(Page& prompt)> startWatcher;
+    // Starts the installation thread for this page (it posts to the page's window); false when
+    // the thread or the events it meets the page through could not be made.
+    std::function<bool(Page& page)> startInstallation;
+    // Starts the queue watcher for the USB prompt (it posts to the prompt's window); false when
+    // its thread could not be made.
+    std::function<bool(Page& prompt)> startWatcher;
     // Deletes a file (the Windows 9x driver database).
     DeleteFileFunction deleteFile;
     // currentFileName: the file the engine copied last.
@@ -57,12 +59,18 @@ class ProgressPage : public Page {
 
   private:
     PageResult CancelOrClose(PageControls& controls);
+    PageResult Close(PageControls& controls);
     void ShowCompleted(PageControls& controls);
     void ShowFailed(PageControls& controls);
     void StartPlugAndPlayWait();
 
     ProgressServices& s_;
     bool finished_ = false;
+    // The installation thread has posted its last stage (done or failed). For a USB
+    // installation the page shows the completed state before that, while the thread still
+    // makes the shortcuts and the uninstall entry: a close then waits for the thread.
+    bool threadEnded_ = false;
+    bool closePending_ = false;
     // Made when the first progress message arrives; shown at most once per run.
     std::unique_ptr<UsbPrompt> prompt_;
     SetupSourceSaved savedSetupSource_{};
@@ -82,9 +90,10 @@ class UsbPrompt : public Page {
     PageResult OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
                          PageControls& controls) override;
 
-  private:
+    // Ends the wait as failed: pnpSucceeded 0, the event signalled.
     void GiveUp();
 
+  private:
     ProgressServices& s_;
 };
 

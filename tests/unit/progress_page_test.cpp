@@ -31,12 +31,14 @@ struct Dialogs : ChildDialogs {
     int RunChild(Page& child, Page&) override {
         log.push_back("run");
         FakeControls controls;
+        if (notShown) return kChildNotShown;
         child.Open(controls);
         childControls = &controls;
         if (whileRunning) whileRunning(child);
         childControls = nullptr;
         return 0;
     }
+    bool notShown = false;
     void End(Page&, int code) override { log.push_back("end " + std::to_string(code)); }
     FakeControls* childControls = nullptr;
 };
@@ -75,6 +77,8 @@ struct ProgressFixture : ::testing::Test {
     Processes_ processes;
     int installationsStarted = 0;
     int watchersStarted = 0;
+    bool installationStarts = true;
+    bool watcherStarts = true;
     std::vector<std::string> deleted;
     ProgressServices services{settings,
                               ui,
@@ -85,8 +89,14 @@ struct ProgressFixture : ::testing::Test {
                               paths,
                               system,
                               processes,
-                              [this](Page&) { ++installationsStarted; },
-                              [this](Page&) { ++watchersStarted; },
+                              [this](Page&) {
+                                  ++installationsStarted;
+                                  return installationStarts;
+                              },
+                              [this](Page&) {
+                                  ++watchersStarted;
+                                  return watcherStarts;
+                              },
                               [this](const std::string& p) {
                                   deleted.push_back(p);
                                   return true;
@@ -234,6 +244,75 @@ TEST_F(ProgressFixture, ThePromptsButtonsGiveUpTheWait) {
         EXPECT_EQ(signals.log, (std::vector<std::string>{"pnp", "pnp"}));
     };
     Deliver(StagePnpWait, 0);
+}
+
+// What the run needs but cannot make ends in the failure display: at once without the
+// installation thread, through a wait given up (reported by the thread) without the watcher or
+// the prompt, even when the driver update had succeeded.
+TEST_F(ProgressFixture, WhatCannotBeMadeEndsInTheFailureDisplay) {
+    struct Case {
+        const char* what;
+        bool installation, watcher, prompt;
+    };
+    const Case cases[] = {
+        {"installation thread or events", false, true, true},
+        {"queue watcher", true, false, true},
+        {"USB prompt", true, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        installationStarts = c.installation;
+        watcherStarts = c.watcher;
+        dialogs.notShown = !c.prompt;
+        dialogs.whileRunning = nullptr;
+        signals.log.clear();
+        FakeControls fresh;
+        ProgressPage run{services};
+        run.Open(fresh);
+        if (c.installation) {
+            pnpSucceeded = 1;
+            run.OnMessage(kProgressMessage, StagePnpWait, 0, fresh);
+            EXPECT_EQ(pnpSucceeded.load(), 0);
+            EXPECT_EQ(signals.log, std::vector<std::string>{"pnp"});
+            EXPECT_FALSE(run.finished());
+            run.OnMessage(kProgressMessage, StageFailed, 1, fresh);
+        }
+        EXPECT_TRUE(run.finished());
+        EXPECT_EQ(fresh.c(IDC_PROGRESS_HEADING).text, TextOf(IDS_FAILED_HEADING));
+        EXPECT_EQ(run.OnClose(fresh).exitCode, 0);
+    }
+}
+
+// A USB installation shows the completed state when the queue is ready, while the thread still
+// makes the shortcuts and the uninstall entry: a close then waits for the thread's last stage.
+TEST_F(ProgressFixture, ACloseBeforeTheThreadEndedWaitsForIt) {
+    for (const int last : {StageDone, StageFailed}) {
+        SCOPED_TRACE(last);
+        processes.started.clear();
+        FakeControls fresh;
+        ProgressPage run{services};
+        run.Open(fresh);
+        dialogs.whileRunning = [&](Page&) {
+            run.OnMessage(kProgressMessage, StagePnpWait, 1, fresh);
+        };
+        run.OnMessage(kProgressMessage, StagePnpWait, 0, fresh);
+        EXPECT_EQ(fresh.c(kIdCancel).text, TextOf(IDS_BUTTON_CLOSE));
+        EXPECT_EQ(run.OnCommand(kIdCancel, fresh).kind, PageResult::Kind::Stay);
+        EXPECT_EQ(run.OnClose(fresh).kind, PageResult::Kind::Stay);
+        run.OnMessage(kProgressMessage, StageShortcuts, 0, fresh);
+        EXPECT_TRUE(processes.started.empty());
+        const PageResult r = run.OnMessage(kProgressMessage, last, 0, fresh);
+        if (last == StageDone) {
+            EXPECT_EQ(r.kind, PageResult::Kind::End);  // the close that waited
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_EQ(processes.started.size(), 1u);
+        } else {
+            EXPECT_EQ(r.kind, PageResult::Kind::Stay);  // the failure is shown, not closed
+            EXPECT_EQ(fresh.c(IDC_PROGRESS_HEADING).text, TextOf(IDS_FAILED_HEADING));
+            EXPECT_EQ(run.OnClose(fresh).exitCode, 0);
+        }
+        EXPECT_TRUE(ui.boxes.empty());
+    }
 }
 
 TEST_F(ProgressFixture, Windows9xPreparesTheHardwareWizardAndWritesTheSourceBack) {

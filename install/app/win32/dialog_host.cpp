@@ -270,7 +270,7 @@ int Win32PageHost::RunChild(Page& child, Page& owner) {
     const auto it = open.find(&owner);
     PageResult result;
     const INT_PTR code = RunDialog(child, it != open.end() ? it->second : nullptr, result);
-    return code == -1 ? 0 : static_cast<int>(code);
+    return code == -1 ? kChildNotShown : static_cast<int>(code);
 }
 
 void Win32PageHost::End(Page& child, int code) {

@@ -162,7 +162,8 @@ struct Installer {
         return it != host.open.end() ? it->second : nullptr;
     }
 
-    void StartInstallation(tq::Page& page) {
+    bool StartInstallation(tq::Page& page) {
+        if (!events.Made()) return false;
         progressWindow =
             std::make_unique<tq::Win32ProgressWindow>(WindowOf(page), events, instance);
         auto job = std::make_shared<tq::InstallJob>();
@@ -170,14 +171,14 @@ struct Installer {
         job->platformClass = tq::GetPlatformClass(tq::RealSystemInfo());
         job->processorClass = tq::GetProcessorClass(tq::RealSystemInfo());
         const int connectionType = settings.connectionType;
-        tq::StartThread([this, job, connectionType] {
+        return tq::StartThread([this, job, connectionType] {
             tq::RunInstallation(*job, connectionType, steps, signals, pnpSucceeded);
         });
     }
 
-    void StartWatcher(tq::Page& prompt) {
+    bool StartWatcher(tq::Page& prompt) {
         HWND window = WindowOf(prompt);
-        tq::StartThread([this, window] {
+        return tq::StartThread([this, window] {
             tq::QueueWatcher watcher{
                 spooler,
                 printers,
@@ -201,8 +202,8 @@ struct Installer {
         paths,
         tq::RealSystemInfo(),
         processes,
-        [this](tq::Page& page) { StartInstallation(page); },
-        [this](tq::Page& prompt) { StartWatcher(prompt); },
+        [this](tq::Page& page) { return StartInstallation(page); },
+        [this](tq::Page& prompt) { return StartWatcher(prompt); },
         [](const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; },
         [] { return std::string(tq::currentFileName); }};
 };

@@ -30,6 +30,11 @@ struct ProgressEvents {
     AutoResetEvent pauseRequest;  // the user pressed Cancel while the installation runs
     AutoResetEvent resume;        // the user answered No to the cancel question
     AutoResetEvent pnp;           // the plug-and-play wait has an outcome
+
+    // All three were made.
+    bool Made() const {
+        return pauseRequest.get() != nullptr && resume.get() != nullptr && pnp.get() != nullptr;
+    }
 };
 
 // currentFileName: the target of the file copied last. Written by the engine just before it
