@@ -663,6 +663,29 @@ TEST(E2e, UsbPlugIn) {
     EXPECT_EQ(installer->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
 }
 
+// 关闭 shows as soon as the queue is ready, while the installation thread still makes the
+// shortcuts and the uninstall entry: a click at that moment ends the program only once they are
+// made (the whole installation is there afterwards).
+TEST(E2e, UsbCloseEarly) {
+    std::string error;
+    const auto medium = UsbMedium("no-device", &error);
+    ASSERT_TRUE(medium) << error;
+    auto installer = StartInstaller(*medium, &error);
+    ASSERT_TRUE(installer) << error;
+    HWND page = nullptr;
+    HWND prompt = InstallUntilPrompt(*installer, InstallChoices{}, &page);
+    ASSERT_NE(prompt, nullptr);
+
+    ASSERT_TRUE(AddQueue(kModelDriver, kUsbPort, kModelDriver, &error)) << error;
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(page, IDCANCEL) == "关闭"; }, kInstallTimeoutMs,
+                          installer->Handle()))
+        << "关闭 never showed; the page shows \"" << ControlText(page, IDC_PROGRESS_HEADING) << "\"";
+    ASSERT_TRUE(Click(page, IDCANCEL));
+    EXPECT_EQ(installer->WaitForExit(kInstallTimeoutMs), std::optional<DWORD>(1));
+    ExpectUsbQueue(kModelDriver, true, "");
+    ExpectInstalledFiles(kModelDriver);
+}
+
 // Another name, no default, no share: the queue plug-and-play made under the model's name ends
 // up renamed. (Default or share after a rename cannot be seen under Wine: it does not open a
 // renamed queue by its new name; the host tests cover that order.)
