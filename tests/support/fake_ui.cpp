@@ -12,6 +12,11 @@ std::string TextOf(int stringId) {
 
 int FakeUi::ShowMessageBox(const std::string& text, const std::string& caption, unsigned style) {
     boxes.push_back({text, caption, style});
+    if (whileShown) {
+        const std::function<void()> meanwhile = std::move(whileShown);
+        whileShown = nullptr;
+        meanwhile();
+    }
     if (answers.empty()) {
         ADD_FAILURE() << "unexpected message box " << text << " / " << caption;
         return kIdCancel;

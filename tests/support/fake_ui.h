@@ -4,6 +4,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -32,6 +33,8 @@ class FakeUi : public Ui {
     // the test.
     std::deque<int> answers;
     std::vector<MessageBoxCall> boxes;
+    // What happens while a box is open (before it is answered): clicks the user makes meanwhile.
+    std::function<void()> whileShown;
 };
 
 class FakeControls : public PageControls {

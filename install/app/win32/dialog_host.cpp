@@ -3,7 +3,10 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
+
+#include "install/app/page_events.h"
 
 namespace tq {
 
@@ -161,6 +164,7 @@ struct HostState {
     HICON largeIcon;
     HICON smallIcon;
     std::unique_ptr<Win32Controls> controls;
+    std::unique_ptr<PageEvents> events;
     PageResult result;
 };
 
@@ -175,11 +179,11 @@ void PaintMinimisedIcon(HWND dialog, HICON icon) {
     EndPaint(dialog, &ps);
 }
 
-bool Finish(HWND dialog, HostState& state, const PageResult& result) {
-    if (result.kind == PageResult::Kind::Stay) return true;
-    state.result = result;
+bool Finish(HWND dialog, HostState& state, const std::optional<PageResult>& result) {
+    if (!result) return true;
+    state.result = *result;
     // A child dialog's caller reads the exit code as the dialog's result.
-    EndDialog(dialog, result.kind == PageResult::Kind::End ? result.exitCode : 0);
+    EndDialog(dialog, result->kind == PageResult::Kind::End ? result->exitCode : 0);
     return true;
 }
 
@@ -190,6 +194,7 @@ INT_PTR CALLBACK PageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
             state = reinterpret_cast<HostState*>(lParam);
             SetWindowLongPtrA(dialog, DWLP_USER, lParam);
             state->controls = std::make_unique<Win32Controls>(dialog);
+            state->events = std::make_unique<PageEvents>(*state->page, *state->controls);
             state->host->open[state->page] = dialog;
             SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(state->largeIcon));
             SendMessageA(dialog, WM_SETICON, ICON_SMALL,
@@ -203,21 +208,19 @@ INT_PTR CALLBACK PageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         }
         case WM_COMMAND:
             if (state == nullptr || HIWORD(wParam) != BN_CLICKED) return FALSE;
-            return Finish(dialog, *state, state->page->OnCommand(LOWORD(wParam), *state->controls));
+            return Finish(dialog, *state, state->events->Command(LOWORD(wParam)));
         case WM_CLOSE:
             if (state == nullptr) return FALSE;
-            return Finish(dialog, *state, state->page->OnClose(*state->controls));
+            return Finish(dialog, *state, state->events->Close());
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
             if (state == nullptr || header == nullptr || header->code != NM_CLICK) return FALSE;
-            Finish(dialog, *state,
-                   state->page->OnListClick(static_cast<int>(header->idFrom), *state->controls));
+            Finish(dialog, *state, state->events->ListClick(static_cast<int>(header->idFrom)));
             return FALSE;
         }
         case WM_TIMER:
             if (state == nullptr) return FALSE;
-            return Finish(dialog, *state,
-                          state->page->OnTimer(static_cast<int>(wParam), *state->controls));
+            return Finish(dialog, *state, state->events->Timer(static_cast<int>(wParam)));
         case WM_PAINT:
             if (state != nullptr && IsIconic(dialog)) {
                 PaintMinimisedIcon(dialog, state->largeIcon);
@@ -232,8 +235,7 @@ INT_PTR CALLBACK PageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         default:
             // The program's own messages: progress stages, the queue-ready report.
             if (state != nullptr && state->page->TakesMessage(message)) {
-                return Finish(dialog, *state,
-                              state->page->OnMessage(message, wParam, lParam, *state->controls));
+                return Finish(dialog, *state, state->events->Message(message, wParam, lParam));
             }
             return FALSE;
     }
@@ -251,6 +253,7 @@ INT_PTR Win32PageHost::RunDialog(Page& page, HWND parent, PageResult& result) {
                     static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(iconId_), IMAGE_ICON,
                                                   GetSystemMetrics(SM_CXSMICON),
                                                   GetSystemMetrics(SM_CYSMICON), LR_SHARED)),
+                    nullptr,
                     nullptr,
                     PageResult::End(0)};
     const INT_PTR ran = DialogBoxParamA(instance_, MAKEINTRESOURCEA(page.DialogId()), parent,

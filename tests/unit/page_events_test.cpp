@@ -1,0 +1,130 @@
+#include "install/app/page_events.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "install/app/printer_name_page.h"
+#include "install/res/resource.h"
+#include "tests/support/fake_setup_libraries.h"
+#include "tests/support/fake_spooler.h"
+#include "tests/support/fake_ui.h"
+
+namespace tq {
+namespace {
+
+using test::FakeControls;
+using test::FakeUi;
+
+// A page whose every handler logs its call and runs what the test scripts for it (as if the
+// handler showed a box during which the events arrive), then returns the scripted result.
+struct ScriptedPage : Page {
+    std::vector<std::string> calls;
+    std::function<void()> during;
+    PageResult result;
+
+    PageResult Handle(const std::string& what) {
+        calls.push_back(what);
+        if (during) std::exchange(during, nullptr)();
+        return result;
+    }
+    int DialogId() const override { return 0; }
+    void Open(PageControls&) override {}
+    PageResult OnCommand(int control, PageControls&) override {
+        return Handle("command " + std::to_string(control));
+    }
+    PageResult OnClose(PageControls&) override { return Handle("close"); }
+    PageResult OnListClick(int, PageControls&) override { return Handle("list"); }
+    PageResult OnTimer(int, PageControls&) override { return Handle("timer"); }
+    PageResult OnMessage(unsigned, std::uintptr_t, std::intptr_t, PageControls&) override {
+        return Handle("message");
+    }
+};
+
+TEST(PageEvents, UserInputDuringAHandlerIsDroppedAndTheFirstEndIsFinal) {
+    using Deliver = std::function<std::optional<PageResult>(PageEvents&)>;
+    const Deliver command = [](PageEvents& e) { return e.Command(kIdOk); };
+    const Deliver close = [](PageEvents& e) { return e.Close(); };
+    const Deliver list = [](PageEvents& e) { return e.ListClick(7); };
+    const Deliver timer = [](PageEvents& e) { return e.Timer(1); };
+    const Deliver message = [](PageEvents& e) { return e.Message(1025, 0, 0); };
+    struct Case {
+        const char* what;
+        Deliver nested;
+        bool nestedRuns;
+    };
+    const Case cases[] = {
+        {"a second click", command, false},
+        {"the close button", close, false},
+        {"a list click", list, false},
+        {"a timer", timer, true},
+        {"a program message", message, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeControls controls;
+        ScriptedPage page;
+        PageEvents events(page, controls);
+        std::optional<PageResult> nested;
+        page.during = [&] {
+            page.result = PageResult::End(1);  // what the nested handler, if it runs, returns
+            nested = c.nested(events);
+            page.result = PageResult::MoveTo(PageId::Sharing);
+        };
+        const std::optional<PageResult> outer = events.Command(kIdCancel);
+        EXPECT_EQ(page.calls.size(), c.nestedRuns ? 2u : 1u);
+        if (c.nestedRuns) {
+            // The nested end came first: it stays the page's end, the outer result is dropped.
+            ASSERT_TRUE(nested.has_value());
+            EXPECT_EQ(nested->exitCode, 1);
+            EXPECT_FALSE(outer.has_value());
+        } else {
+            EXPECT_FALSE(nested.has_value());
+            ASSERT_TRUE(outer.has_value());
+            EXPECT_EQ(outer->next, PageId::Sharing);
+        }
+        // Ended: nothing runs for the page any more.
+        const std::size_t before = page.calls.size();
+        for (const Deliver& later : {command, close, list, timer, message}) {
+            EXPECT_FALSE(later(events).has_value());
+        }
+        EXPECT_EQ(page.calls.size(), before);
+    }
+}
+
+// Two 下一步 clicks on the printer name page with the name of an installed queue: one overwrite
+// question, and the queue deleted once; a cancel clicked under the question asks nothing.
+TEST(PageEvents, ASecondClickUnderTheOverwriteQuestionAsksNothing) {
+    WizardSettings settings;
+    test::FakeSpooler spooler;
+    test::FakeSetupLibraries libraries;
+    struct Vista : SystemInfo {
+        OsVersion Version() override { return {2, 6, 1}; }
+        bool NativeArchitecture(std::uint16_t&) override { return false; }
+    } system;
+    PrinterSettings printers{spooler, libraries, system};
+    FakeUi ui;
+    FakeControls controls;
+    spooler.AddDriver("Kestra TQ8240 Series").AddQueue("Office", "LPT1:", "Kestra TQ8240 Series");
+    PrinterNamePage page{settings, spooler, nullptr, printers, ui};
+    page.Open(controls);
+    controls.c(IDC_NAME_EDIT).text = "Office";
+
+    PageEvents events(page, controls);
+    ui.answers = {kIdYes};
+    ui.whileShown = [&] {
+        EXPECT_FALSE(events.Command(kIdOk).has_value());
+        EXPECT_FALSE(events.Command(kIdCancel).has_value());
+        EXPECT_FALSE(events.Close().has_value());
+    };
+    const std::optional<PageResult> result = events.Command(kIdOk);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->next, PageId::Sharing);
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    EXPECT_TRUE(spooler.queues.empty());
+}
+
+}  // namespace
+}  // namespace tq
