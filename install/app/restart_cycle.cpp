@@ -30,7 +30,10 @@ bool ResumeAfterRestart(const RestartCycleServices& s) {
     return true;
 }
 
-void RestartForUpdate(const RestartCycleServices& s) {
+RestartRequest RestartForUpdate(const RestartCycleServices& s) {
+    int startTypeChanged = 0;
+    int spoolerStopped = 0;
+    int monitorKeyDeleted = 0;
     if (s.platformClass == Platform9x) {
         TerminateSpool32(s.processes, s.paths);
         // No spooler holds the files now.
@@ -38,12 +41,27 @@ void RestartForUpdate(const RestartCycleServices& s) {
     } else if (IsNtFamily(s.platformClass)) {
         // The spooler must not start by itself, nor load the old language monitor, before the
         // files are replaced after the restart.
-        ToggleSpoolerStartType(s.services);
-        StopSpoolerService(s.services);
-        DeleteMonitorKey(s.registry);
+        startTypeChanged = ToggleSpoolerStartType(s.services);
+        spoolerStopped = StopSpoolerService(s.services);
+        monitorKeyDeleted = DeleteMonitorKey(s.registry);
     }
     UpdateResumeMarker(s.registry, s.paths, ResumeMarkerSet, s.platformClass);
-    RestartComputer(s.power, s.platformClass);
+    if (s.platformClass < Platform9x || s.platformClass > PlatformVista) {
+        return RestartRequest::NotHere;
+    }
+    if (RestartComputer(s.power, s.platformClass) == 1) return RestartRequest::Requested;
+
+    // Refused: back to how the printer system was. The monitor key before the spooler starts,
+    // which loads the monitors it names.
+    UpdateResumeMarker(s.registry, s.paths, ResumeMarkerDelete, s.platformClass);
+    if (monitorKeyDeleted == 1) CreateMonitorKey(s.registry);
+    if (startTypeChanged == 1) ToggleSpoolerStartType(s.services);
+    if (spoolerStopped == 1 && s.sleep) {
+        constexpr unsigned kPollMs = 250;
+        constexpr unsigned kStopLimitMs = 30000;
+        StartSpoolerServiceWhenStopped(s.services, s.sleep, kPollMs, kStopLimitMs);
+    }
+    return RestartRequest::Failed;
 }
 
 }  // namespace tq

@@ -4,6 +4,8 @@
 // the wizard on the printer name page.
 #pragma once
 
+#include <functional>
+
 #include "platform/file_system.h"
 #include "platform/power.h"
 #include "platform/process_list.h"
@@ -22,6 +24,7 @@ struct RestartCycleServices {
     Power& power;
     int platformClass;
     int processorClass;
+    std::function<void(unsigned milliseconds)> sleep;  // while the spooler stops, on a rollback
 };
 
 // The resume check of the start-up. False in a fresh run (no marker naming this program, or
@@ -30,10 +33,20 @@ struct RestartCycleServices {
 // turns its on-demand start back into automatic start; it returns true whatever these report.
 bool ResumeAfterRestart(const RestartCycleServices& s);
 
+// What became of the welcome page's 重启.
+enum class RestartRequest {
+    Requested,  // Windows is restarting
+    Failed,     // Windows refused the restart; what was prepared for it has been undone
+    NotHere,    // an unknown platform: the marker is set, no restart is tried
+};
+
 // The welcome page's 重启. Windows 9x: ends the spooler process and places the driver files at
 // once. NT family: on-demand start for the spooler, the spooler stopped, the monitor key deleted.
 // Then, for every platform, the resume marker and the restart (which an unknown platform does not
-// do: the welcome page simply stays).
-void RestartForUpdate(const RestartCycleServices& s);
+// do: the welcome page simply stays). A restart that Windows refuses (no shutdown privilege,
+// ExitWindowsEx failing) must not leave the printer system parked: the marker is deleted, the
+// monitor key made again, the start type put back and the spooler started, each only where this
+// call had changed it.
+RestartRequest RestartForUpdate(const RestartCycleServices& s);
 
 }  // namespace tq

@@ -14,7 +14,7 @@ constexpr int kColumnWidthPixels = 220;
 }
 
 WelcomePage::WelcomePage(WizardSettings& settings, Spooler& spooler, const char* driverEnvironment,
-                         Ui& ui, std::function<void()> restartForUpdate)
+                         Ui& ui, std::function<RestartRequest()> restartForUpdate)
     : settings_(settings),
       spooler_(spooler),
       driverEnvironment_(driverEnvironment),
@@ -71,7 +71,18 @@ PageResult WelcomePage::OnCommand(int control, PageControls& /*controls*/) {
     switch (control) {
         case kIdOk:  // "下一步(&N)", or "重启" when queues are listed
             if (!installedFound_) return PageResult::MoveTo(PageId::PrinterName);
-            if (restartForUpdate_) restartForUpdate_();
+            if (restartRequested_ || !restartForUpdate_) return PageResult::Stay();
+            switch (restartForUpdate_()) {
+                case RestartRequest::Requested:
+                    restartRequested_ = true;
+                    break;
+                case RestartRequest::Failed:
+                    ShowResMessage(ui_, IDS_RESTART_FAILED, IDS_RESTART_FAILED_CAPTION,
+                                   kMbOk | kMbIconExclamation);
+                    break;
+                case RestartRequest::NotHere:
+                    break;
+            }
             return PageResult::Stay();
         case IDC_WELCOME_CONTINUE:
             return installedFound_ ? PageResult::MoveTo(PageId::PrinterName) : PageResult::Stay();

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "install/app/page.h"
+#include "install/app/restart_cycle.h"
 #include "install/app/wizard_settings.h"
 #include "platform/spooler.h"
 
@@ -14,7 +15,7 @@ class WelcomePage : public Page {
   public:
     // driverEnvironment: the spooler environment of the model's driver (SpoolerEnvironmentFor).
     WelcomePage(WizardSettings& settings, Spooler& spooler, const char* driverEnvironment, Ui& ui,
-                std::function<void()> restartForUpdate);
+                std::function<RestartRequest()> restartForUpdate);
 
     int DialogId() const override;
     bool HasAppWindowStyle() const override { return false; }
@@ -31,8 +32,11 @@ class WelcomePage : public Page {
     Spooler& spooler_;
     const char* driverEnvironment_;
     Ui& ui_;
-    std::function<void()> restartForUpdate_;
+    std::function<RestartRequest()> restartForUpdate_;
     bool installedFound_ = false;
+    // Windows is restarting: another 重启 must not park the spooler again (it would take the
+    // on-demand start it set for the one to restore).
+    bool restartRequested_ = false;
 };
 
 }  // namespace tq

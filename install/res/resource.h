@@ -149,3 +149,6 @@
 #define IDS_SHARED_OTHER_MODEL_CAPTION 173
 #define IDS_BROWSE_TITLE 174
 #define IDS_BROWSE_CAPTION 175
+// The welcome page's 重启 when Windows refuses the restart.
+#define IDS_RESTART_FAILED 176
+#define IDS_RESTART_FAILED_CAPTION 177

@@ -172,8 +172,8 @@ int RegisterUninstallEntry(Registry& registry, SystemPaths& paths, std::string_v
     return 1;
 }
 
-void DeleteMonitorKey(Registry& registry) {
-    registry.DeleteKey(kMachine, kMonitorKey);
+int DeleteMonitorKey(Registry& registry) {
+    return registry.DeleteKey(kMachine, kMonitorKey) == kRegOk ? 1 : 0;
 }
 
 int CreateMonitorKey(Registry& registry) {

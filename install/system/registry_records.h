@@ -38,9 +38,9 @@ int DeleteUninstallerRunValue(Registry& registry, std::string_view printerName);
 int RegisterUninstallEntry(Registry& registry, SystemPaths& paths, std::string_view printerName);
 
 // The language monitor's key under HKLM ...\Control\Print\Monitors: deleted before a restart
-// (outcome not reported), created again after it (1 only when this call created it and wrote
-// its "Driver" value; 0 when it already existed).
-void DeleteMonitorKey(Registry& registry);
+// (1 when it was there and is gone), created again after it (1 only when this call created it
+// and wrote its "Driver" value; 0 when it already existed).
+int DeleteMonitorKey(Registry& registry);
 int CreateMonitorKey(Registry& registry);
 
 // What RedirectSetupSource saved, kept until it is written back.

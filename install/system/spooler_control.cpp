@@ -34,6 +34,22 @@ int StartSpoolerService(Services& services) {
     return spooler->Start() ? 1 : 0;
 }
 
+int StartSpoolerServiceWhenStopped(Services& services, const std::function<void(unsigned)>& sleep,
+                                   unsigned pollMs, unsigned limitMs) {
+    for (unsigned waited = 0;; waited += pollMs) {
+        {
+            const std::unique_ptr<OpenedService> spooler = services.Open(kSpoolerService);
+            if (!spooler) return 0;
+            const std::optional<ServiceState> state = spooler->State();
+            if (!state) return 0;
+            if (*state == ServiceState::Stopped) break;
+        }
+        if (waited >= limitMs) return 0;
+        sleep(pollMs);
+    }
+    return StartSpoolerService(services);
+}
+
 int ToggleSpoolerStartType(Services& services) {
     const std::unique_ptr<OpenedService> spooler = services.Open(kSpoolerService);
     if (!spooler) return 0;

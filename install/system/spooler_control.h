@@ -3,6 +3,8 @@
 // None of the callers reads these results; they say what happened, for logs and tests.
 #pragma once
 
+#include <functional>
+
 #include "platform/power.h"
 #include "platform/process_list.h"
 #include "platform/services.h"
@@ -19,6 +21,12 @@ int StopSpoolerService(Services& services);
 // request was accepted; 0 when it was refused, on the same failures, and when the service was
 // not stopped (no request).
 int StartSpoolerService(Services& services);
+
+// Starts the "Spooler" service once a stop asked for earlier has taken effect: polls its state
+// every `pollMs` for at most `limitMs` (sleep(ms) waits), then StartSpoolerService. 0 when it
+// did not stop in time, and on StartSpoolerService's failures.
+int StartSpoolerServiceWhenStopped(Services& services, const std::function<void(unsigned)>& sleep,
+                                   unsigned pollMs, unsigned limitMs);
 
 // Automatic start becomes on-demand and on-demand becomes automatic, the display name kept: 1
 // when the change was made; 0 when it was refused, when nothing could be read, and for any other

@@ -66,7 +66,19 @@ struct RestartCycleTest : ::testing::Test {
         };
     }
     RestartCycleServices Cycle(int platformClass, int processorClass = Processor32) {
-        return {registry, paths, files, services, processes, power, platformClass, processorClass};
+        return {registry,      paths,          files,
+                services,      processes,      power,
+                platformClass, processorClass, [this](unsigned ms) { OnSleep(ms); }};
+    }
+    // The spooler takes `stopSleeps` sleeps to stop after a stop request.
+    int stopSleeps = 0;
+    std::vector<unsigned> sleeps;
+    void OnSleep(unsigned ms) {
+        sleeps.push_back(ms);
+        if (static_cast<int>(sleeps.size()) >= stopSleeps &&
+            services.spooler().state == ServiceState::StopPending) {
+            services.spooler().state = ServiceState::Stopped;
+        }
     }
     void PlantMarker(const std::string& data) { registry.AddValue(kLm, kRun, kMarker, data); }
     std::optional<std::string> MarkerValue() { return registry.ValueOf(kLm, kRun, kMarker); }
@@ -171,8 +183,62 @@ TEST_F(RestartCycleTest, RestartOnWindows9xEndsSpool32AndPlacesAtOnce) {
     EXPECT_EQ(power.calls, std::vector<std::string>{"reboot"});
 }
 
+// A restart Windows refuses leaves the printer system as it was: no marker, the monitor key
+// back before the spooler starts again, the start type restored; only what the preparation
+// changed is put back.
+TEST_F(RestartCycleTest, ARefusedRestartUndoesThePreparation) {
+    constexpr char kRunOnce[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    struct Case {
+        const char* what;
+        int platformClass;
+        ServiceState state;
+        ServiceStartType startType;
+        bool monitorKey;
+        int stopSleeps;
+        std::vector<std::string> requests;  // preparation, then rollback
+        ServiceState stateAfter;
+        std::size_t polls;  // quarter-second sleeps while the spooler stops, 30 s at most
+    };
+    const Case cases[] = {
+        {"XP, running, automatic", PlatformXp, ServiceState::Running, ServiceStartType::Automatic,
+         true, 3, {"change", "stop", "change", "start"}, ServiceState::StartPending, 3},
+        {"Vista, stopped, on demand, no monitor", PlatformVista, ServiceState::Stopped,
+         ServiceStartType::OnDemand, false, 0, {"change", "change"}, ServiceState::Stopped, 0},
+        {"2000, disabled: left alone", Platform2000, ServiceState::Running,
+         ServiceStartType::Disabled, true, 0, {"stop", "start"}, ServiceState::StartPending, 1},
+        {"a spooler that never stops is not started", PlatformXp, ServiceState::Running,
+         ServiceStartType::Automatic, true, 1000, {"change", "stop", "change"},
+         ServiceState::StopPending, 120},
+        {"Windows 98", Platform9x, ServiceState::Stopped, ServiceStartType::OnDemand, true, 0, {},
+         ServiceState::Stopped, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        registry.AddKey(kLm, kMonitor);
+        registry.AddValue(kLm, kMonitor, "Driver", "T8242LM.dll");
+        if (!c.monitorKey) registry.DeleteKey(kLm, kMonitor);
+        services.requests.clear();
+        services.spooler().state = c.state;
+        services.spooler().config.startType = c.startType;
+        sleeps.clear();
+        stopSleeps = c.stopSleeps;
+        power.rebootAccepted = false;
+        power.onReboot = [] {};
+        files.onCopy = nullptr;
+
+        EXPECT_EQ(RestartForUpdate(Cycle(c.platformClass)), RestartRequest::Failed);
+        EXPECT_EQ(services.requests, c.requests);
+        EXPECT_EQ(services.spooler().config.startType, c.startType);
+        EXPECT_EQ(services.spooler().state, c.stateAfter);
+        EXPECT_EQ(registry.FindKey(kLm, kMonitor) != nullptr, c.monitorKey);
+        EXPECT_EQ(MarkerValue(), std::nullopt);
+        EXPECT_EQ(registry.ValueOf(kLm, kRunOnce, std::string("!") + kMarker), std::nullopt);
+        EXPECT_EQ(sleeps, std::vector<unsigned>(c.polls, 250u));
+    }
+}
+
 TEST_F(RestartCycleTest, RestartOnAnUnknownPlatformSetsTheMarkerButDoesNotRestart) {
-    RestartForUpdate(Cycle(PlatformOther));
+    EXPECT_EQ(RestartForUpdate(Cycle(PlatformOther)), RestartRequest::NotHere);
     EXPECT_EQ(MarkerValue(), "\"E:\\TQ82Ins.exe\"");
     EXPECT_TRUE(power.calls.empty());
     EXPECT_TRUE(services.requests.empty());

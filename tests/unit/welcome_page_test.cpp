@@ -22,7 +22,11 @@ struct WelcomeFixture : ::testing::Test {
     FakeUi ui;
     FakeControls controls;
     int restarts = 0;
-    WelcomePage page{settings, spooler, nullptr, ui, [this] { ++restarts; }};
+    RestartRequest restartOutcome = RestartRequest::Requested;
+    WelcomePage page{settings, spooler, nullptr, ui, [this] {
+                         ++restarts;
+                         return restartOutcome;
+                     }};
 
     void ExpectPlainWelcome() {
         EXPECT_FALSE(page.installedFound());
@@ -86,7 +90,7 @@ TEST_F(WelcomeFixture, TheDriverIsLookedForInTheEnvironmentItRegistersWith) {
         s.AddDriver(kModel, c.installed).AddQueue("Office", "LPT1:", kModel);
         WizardSettings fresh;
         FakeControls shown;
-        WelcomePage welcome{fresh, s, c.asked, ui, [] {}};
+        WelcomePage welcome{fresh, s, c.asked, ui, [] { return RestartRequest::NotHere; }};
         welcome.Open(shown);
         EXPECT_EQ(welcome.installedFound(), c.found);
         EXPECT_EQ(shown.c(IDC_WELCOME_LIST).rows.size(), c.found ? 1u : 0u);
@@ -174,13 +178,49 @@ TEST_F(WelcomeFixture, InstalledViewButtons) {
     EXPECT_TRUE(ui.boxes.empty());
 }
 
+// A restart on its way is not prepared again; a refused one (undone) is told and may be tried
+// again; an unknown platform just stays.
+TEST_F(WelcomeFixture, RestartOutcomes) {
+    struct Case {
+        RestartRequest outcome;
+        int restartsAfterTwoClicks;
+        std::size_t boxes;
+    };
+    const Case cases[] = {
+        {RestartRequest::Requested, 1, 0},
+        {RestartRequest::Failed, 2, 2},
+        {RestartRequest::NotHere, 2, 0},
+    };
+    spooler.AddDriver(kModel).AddQueue("Q", "LPT1:", kModel);
+    for (const Case& c : cases) {
+        WelcomePage fresh{settings, spooler, nullptr, ui, [&] {
+                              ++restarts;
+                              return c.outcome;
+                          }};
+        fresh.Open(controls);
+        restarts = 0;
+        ui.boxes.clear();
+        ui.answers = {kIdOk, kIdOk};
+        for (int click = 0; click < 2; ++click) {
+            EXPECT_EQ(fresh.OnCommand(kIdOk, controls).kind, PageResult::Kind::Stay);
+        }
+        EXPECT_EQ(restarts, c.restartsAfterTwoClicks);
+        ASSERT_EQ(ui.boxes.size(), c.boxes);
+        if (c.boxes > 0) {
+            EXPECT_EQ(ui.boxes[0].text, TextOf(IDS_RESTART_FAILED));
+            EXPECT_EQ(ui.boxes[0].caption, TextOf(IDS_RESTART_FAILED_CAPTION));
+            EXPECT_EQ(ui.boxes[0].style, 0x130u);  // OK, exclamation, second button default
+        }
+    }
+}
+
 TEST_F(WelcomeFixture, ReopeningRecomputesTheState) {
     spooler.AddDriver(kModel).AddQueue("Q", "LPT1:", kModel);
     page.Open(controls);
     ASSERT_TRUE(page.installedFound());
 
     spooler.queues.clear();
-    WelcomePage again{settings, spooler, nullptr, ui, [] {}};
+    WelcomePage again{settings, spooler, nullptr, ui, [] { return RestartRequest::NotHere; }};
     FakeControls fresh;
     again.Open(fresh);
     EXPECT_FALSE(again.installedFound());

@@ -50,7 +50,8 @@ class InstallerPages : public tq::PageFactory {
     InstallerPages(tq::WizardSettings& settings, tq::Spooler& spooler,
                    tq::PrinterSettings& printers, tq::Ui& ui, tq::ProgressServices& progress,
                    tq::TcpIpPortServices& network, tq::NetworkConnections& connections,
-                   tq::PrinterBrowser& browser, std::function<void()> restartForUpdate)
+                   tq::PrinterBrowser& browser,
+                   std::function<tq::RestartRequest()> restartForUpdate)
         : settings_(settings),
           spooler_(spooler),
           driverEnvironment_(
@@ -99,7 +100,7 @@ class InstallerPages : public tq::PageFactory {
     tq::TcpIpPortServices& network_;
     tq::NetworkConnections& connections_;
     tq::PrinterBrowser& browser_;
-    std::function<void()> restartForUpdate_;
+    std::function<tq::RestartRequest()> restartForUpdate_;
 };
 
 // Everything a run shares lives until the process ends: the installation thread and the queue
@@ -142,7 +143,8 @@ struct Installer {
                                    processList,
                                    power,
                                    tq::GetPlatformClass(tq::RealSystemInfo()),
-                                   tq::GetProcessorClass(tq::RealSystemInfo())};
+                                   tq::GetProcessorClass(tq::RealSystemInfo()),
+                                   [](unsigned ms) { Sleep(ms); }};
     tq::Win32NetworkPages network{
         {ui, host, portMonitor, paths, files, profileStrings, adapters}};
     tq::PlugAndPlayServices plugAndPlay{spooler, libraries, paths, devices, programs, profiles, ui};
@@ -237,7 +239,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     InstallerPages pages(installer->settings, installer->spooler, installer->printers,
                          installer->ui, installer->progress, installer->network,
                          installer->connections, installer->printerBrowser,
-                         [installer] { tq::RestartForUpdate(installer->cycle); });
+                         [installer] { return tq::RestartForUpdate(installer->cycle); });
     tq::StartupServices services{installer->ui, pages, installer->host,
                                  [] { return tq::InstanceMutexExists(tq::kInstanceMutexName); },
                                  [installer] { return tq::ResumeAfterRestart(installer->cycle); }};
