@@ -36,7 +36,8 @@ constexpr char kNameCaption[] = "打印机名称错误";
 constexpr char kNameEmpty[] = "打印机名称不能为空。";
 constexpr char kNameTooLong[] = "打印机名称太长，请输入较短的名称。";
 constexpr char kNameInvalid[] =
-    "打印机名称不能包含下列字符：\\ / : * ? \" < > | ,\n也不能只由句点组成，或以句点或空格结尾。";
+    "打印机名称不能包含下列字符：\\ / : * ? \" < > | ,\n也不能只由句点组成，或以句点或空格结尾，"
+    "或是设备名称（如 CON、PRN、NUL、COM1、LPT1）。";
 constexpr char kNameOverwrite[] =
     "已存在该名称的打印机，是否覆盖？\n覆盖，请选择是；重新输入名称，请选择否。";
 constexpr char kShareExplain[] = "指示您的计算机是否将此打印机作为共享资源供其他网络用户使用。";
@@ -397,6 +398,7 @@ TEST(E2e, PrinterNameRefused) {
     const char* const invalid[] = {
         "..\\..\\Windows", "Kestra/TQ", "TQ:8240", "TQ*",     "TQ8240?", "\"TQ\"",   "<TQ>",
         "TQ|8240",         "TQ,8240",   "...",     "TQ8240.", "TQ8240 ", "TQ\t8240",
+        "con",             "Lpt1.txt",
     };
     for (const char* name : invalid) {
         SCOPED_TRACE(name);

@@ -69,12 +69,17 @@ TEST_F(InstallerResources, StringTableHoldsTheTextsExactly) {
         {IDS_NAME_OVERWRITE,
          "已存在该名称的打印机，是否覆盖？\n覆盖，请选择是；重新输入名称，请选择否。"},
         {IDS_NAME_INVALID,
-         "打印机名称不能包含下列字符：\\ / : * ? \" < > | ,\n也不能只由句点组成，或以句点或空格结尾。"},
+         "打印机名称不能包含下列字符：\\ / : * ? \" < > | ,\n也不能只由句点组成，或以句点或空格结尾，"
+         "或是设备名称（如 CON、PRN、NUL、COM1、LPT1）。"},
         {IDS_NAME_TOO_LONG, "打印机名称太长，请输入较短的名称。"},
         {IDS_SHARE_EMPTY, "共享名不能为空。"},
         {IDS_SHARE_ERROR_CAPTION, "共享名错误"},
         {IDS_SHARE_EXISTS, "共享名已存在。"},
         {IDS_SHARE_TOO_LONG, "共享名太长，请输入较短的名称。"},
+        {IDS_RESTART_FAILED,
+         "无法重新启动计算机，打印系统已恢复原状。\n如果您想直接安装不重启，请点击继续按钮；"
+         "\n也可以手动重新启动计算机后再运行本安装程序。"},
+        {IDS_RESTART_FAILED_CAPTION, "重启失败"},
     };
     for (const auto& t : texts) {
         SCOPED_TRACE(t.id);
