@@ -1,0 +1,236 @@
+#include "install/unattended/command_line.h"
+
+#include <cstdint>
+#include <map>
+
+#include "install/app/printer_name_page.h"
+#include "install/app/shared_printer_page.h"
+#include "install/app/sharing_page.h"
+#include "install/app/wizard_settings.h"
+#include "install/network/printer_search.h"
+#include "install/network/tcpip_port_page.h"
+#include "platform/text.h"
+
+namespace tq {
+
+namespace {
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+// Characters, not bytes: a double-byte character counts once, as an edit field counts it.
+std::size_t CharacterCount(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i, ++count) {
+        if (IsLeadByte936(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ++i;
+    }
+    return count;
+}
+
+bool Fits(std::string_view text, std::size_t fieldBytes, std::size_t characters) {
+    return text.size() < fieldBytes && CharacterCount(text) <= characters;
+}
+
+enum class Kind { Flag, Value };
+const std::map<std::string, Kind>& KnownOptions() {
+    static const std::map<std::string, Kind> known = {
+        {"quiet", Kind::Flag},    {"?", Kind::Flag},        {"name", Kind::Value},
+        {"default", Kind::Value}, {"share", Kind::Value},   {"port", Kind::Value},
+        {"protocol", Kind::Value}, {"wait", Kind::Value},   {"log", Kind::Value},
+    };
+    return known;
+}
+
+struct Option {
+    std::string given;  // as on the command line
+    std::string value;
+};
+
+CommandLine Bad(CommandLine line, const std::string& option, const char* why) {
+    line.badOption = option;
+    line.why = why;
+    return line;
+}
+
+bool ParseSeconds(const std::string& text, unsigned& seconds) {
+    if (text.empty() || text.size() > 6) return false;
+    unsigned value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (value > kMaxUsbWaitSeconds) return false;
+    seconds = value;
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(std::string_view line,
+                                          const std::function<bool(unsigned char)>& isLeadByte) {
+    std::vector<std::string> arguments;
+    std::size_t i = 0;
+    for (;;) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        if (i >= line.size()) break;
+        std::string argument;
+        bool quoted = false;
+        while (i < line.size()) {
+            const auto c = static_cast<unsigned char>(line[i]);
+            if (isLeadByte(c) && i + 1 < line.size()) {
+                argument.append(line.substr(i, 2));
+                i += 2;
+                continue;
+            }
+            if (!quoted && (c == ' ' || c == '\t')) break;
+            if (c == '\\') {
+                std::size_t run = 0;
+                while (i < line.size() && line[i] == '\\') ++run, ++i;
+                if (i < line.size() && line[i] == '"') {
+                    // 2n backslashes and a quote: n backslashes, the quote groups; 2n+1: n
+                    // backslashes and a literal quote.
+                    argument.append(run / 2, '\\');
+                    if (run % 2 == 1) {
+                        argument += '"';
+                        ++i;
+                    }
+                } else {
+                    argument.append(run, '\\');
+                }
+                continue;
+            }
+            if (c == '"') {
+                // "" inside quotes is a literal quote, as the C runtime reads it.
+                if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
+                    argument += '"';
+                    i += 2;
+                    continue;
+                }
+                quoted = !quoted;
+                ++i;
+                continue;
+            }
+            argument += static_cast<char>(c);
+            ++i;
+        }
+        arguments.push_back(std::move(argument));
+    }
+    return arguments;
+}
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    std::map<std::string, Option> options;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        line.given.push_back(argument);
+        if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) {
+            return Bad(line, argument, "not an option");
+        }
+        const std::size_t separator = argument.find_first_of(":=", 1);
+        const std::string name = Lower(argument.substr(1, separator == std::string::npos
+                                                              ? std::string::npos
+                                                              : separator - 1));
+        const auto known = KnownOptions().find(name);
+        if (known == KnownOptions().end()) return Bad(line, argument, "unknown option");
+        if (options.count(name) != 0) return Bad(line, argument, "given twice");
+        Option option{argument, separator == std::string::npos ? "" : argument.substr(separator + 1)};
+        if (known->second == Kind::Flag && separator != std::string::npos) {
+            return Bad(line, argument, "takes no value");
+        }
+        if (known->second == Kind::Value && option.value.empty()) {
+            return Bad(line, argument, "needs a value");
+        }
+        options[name] = std::move(option);
+    }
+
+    if (options.count("?") != 0) {
+        line.mode = RunMode::Usage;
+        return line;
+    }
+    line.mode = options.count("quiet") != 0 ? RunMode::Quiet : RunMode::Wizard;
+    if (line.mode == RunMode::Wizard) {
+        for (const auto& [name, option] : options) {
+            if (name != "log") return Bad(line, option.given, "only with /quiet");
+        }
+    }
+
+    if (const auto it = options.find("log"); it != options.end()) line.logPath = it->second.value;
+
+    if (const auto it = options.find("name"); it != options.end()) {
+        const std::string& name = it->second.value;
+        if (!IsUsablePrinterName(name)) {
+            return Bad(line, it->second.given, "a printer name Windows cannot use");
+        }
+        if (!Fits(name, sizeof(WizardSettings::printerName), kPrinterNameLimit)) {
+            return Bad(line, it->second.given, "printer name too long");
+        }
+        line.printerName = name;
+    }
+
+    if (const auto it = options.find("default"); it != options.end()) {
+        const std::string value = Lower(it->second.value);
+        if (value != "yes" && value != "no") return Bad(line, it->second.given, "yes or no");
+        line.setAsDefault = value == "yes";
+    }
+
+    if (const auto it = options.find("share"); it != options.end()) {
+        if (!Fits(it->second.value, sizeof(WizardSettings::shareName), kShareNameLimit)) {
+            return Bad(line, it->second.given, "share name too long");
+        }
+        line.shareName = it->second.value;
+    }
+
+    if (const auto it = options.find("port"); it != options.end()) {
+        const std::string& value = it->second.value;
+        const std::string lower = Lower(value);
+        std::uint32_t address = 0;
+        if (lower == "usb") {
+            line.port = PortChoice::Usb;
+        } else if (lower == "lpt1" || lower == "lpt1:") {
+            line.port = PortChoice::Parallel;
+        } else if (ParseDottedAddress(value, address)) {
+            const IpFields fields{static_cast<int>(address >> 24),
+                                  static_cast<int>((address >> 16) & 0xFF),
+                                  static_cast<int>((address >> 8) & 0xFF),
+                                  static_cast<int>(address & 0xFF)};
+            if (!IsAcceptedPrinterAddress(fields)) {
+                return Bad(line, it->second.given, "not a printer's address");
+            }
+            line.port = PortChoice::TcpIp;
+            line.address = value;
+        } else if (value[0] == '\\') {
+            if (!IsSharedPrinterPathForm(value)) {
+                return Bad(line, it->second.given, "not a \\\\server\\queue path");
+            }
+            line.port = PortChoice::Shared;
+            line.sharedPath = value;
+        } else {
+            return Bad(line, it->second.given, "usb, lpt1, an IPv4 address or \\\\server\\queue");
+        }
+    }
+
+    if (const auto it = options.find("protocol"); it != options.end()) {
+        if (line.port != PortChoice::TcpIp) {
+            return Bad(line, it->second.given, "only with an address for /port");
+        }
+        const std::string value = Lower(it->second.value);
+        if (value != "raw" && value != "lpr") return Bad(line, it->second.given, "raw or lpr");
+        line.protocol = value == "raw" ? PortProtocol::Raw : PortProtocol::Lpr;
+    }
+
+    if (const auto it = options.find("wait"); it != options.end()) {
+        if (line.port != PortChoice::Usb) return Bad(line, it->second.given, "only with /port:usb");
+        if (!ParseSeconds(it->second.value, line.usbWaitSeconds)) {
+            return Bad(line, it->second.given, "seconds from 0 to 86400");
+        }
+    }
+    return line;
+}
+
+}  // namespace tq
