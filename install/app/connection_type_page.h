@@ -2,7 +2,7 @@
 #pragma once
 
 #include "install/app/page.h"
-#include "install/app/wizard_settings.h"
+#include "install/engine/wizard_settings.h"
 
 namespace tq {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "install/app/wizard_settings.h"
+#include "install/engine/wizard_settings.h"
 #include "install/engine/progress.h"
 #include "install/spooler/printer_settings.h"
 #include "platform/spooler.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "install/app/page.h"
-#include "install/app/wizard_settings.h"
+#include "install/engine/wizard_settings.h"
 #include "install/spooler/printer_settings.h"
 #include "platform/spooler.h"
 

@@ -9,7 +9,7 @@
 
 #include "install/app/installation.h"
 #include "install/app/page.h"
-#include "install/app/wizard_settings.h"
+#include "install/engine/wizard_settings.h"
 #include "install/system/registry_records.h"
 #include "platform/processes.h"
 #include "platform/registry.h"

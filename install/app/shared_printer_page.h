@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "install/app/page.h"
-#include "install/app/wizard_settings.h"
+#include "install/engine/wizard_settings.h"
 #include "platform/network_connections.h"
 #include "platform/printer_browser.h"
 #include "platform/spooler.h"

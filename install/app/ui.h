@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "install/engine/warnings.h"
+
 namespace tq {
 
 // Button and message-box numbers as Windows defines them (checked against <windows.h> by the
@@ -79,6 +81,18 @@ class Ui {
     // MessageBoxA with no owner window; returns the id of the button pressed.
     virtual int ShowMessageBox(const std::string& text, const std::string& caption,
                                unsigned style) = 0;
+};
+
+// The engine's warnings as message boxes: no owner window, exclamation icon, OK.
+class MessageBoxWarnings : public Warnings {
+  public:
+    explicit MessageBoxWarnings(Ui& ui) : ui_(ui) {}
+    void Warn(const std::string& text, const std::string& caption) override {
+        ui_.ShowMessageBox(text, caption, kMbIconExclamation);
+    }
+
+  private:
+    Ui& ui_;
 };
 
 // Every warning and question of the wizard: both texts from the string table, no owner

@@ -6,7 +6,7 @@
 
 #include "install/app/page.h"
 #include "install/app/restart_cycle.h"
-#include "install/app/wizard_settings.h"
+#include "install/engine/wizard_settings.h"
 #include "platform/spooler.h"
 
 namespace tq {

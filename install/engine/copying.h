@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "install/app/wizard_settings.h"
+#include "install/engine/wizard_settings.h"
 #include "install/engine/progress.h"
 #include "platform/file_system.h"
 #include "platform/processes.h"

@@ -120,7 +120,7 @@ int InstallPlugAndPlayDriver(InstallJob& job, const WizardSettings& settings,
     if (update.ok) {
         pnpSucceeded = 1;
     } else if (const UpdateRefusal* refusal = RefusalFor(update.lastError)) {
-        s.ui.ShowMessageBox(kUpdateFailsText, refusal->caption, kMbIconExclamation);
+        s.warnings.Warn(kUpdateFailsText, refusal->caption);
         return 0;
     } else if (update.lastError == kErrorInWow64) {
         // The 64-bit helper does the same update where this process may not. An earlier run's

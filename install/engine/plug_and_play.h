@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "install/app/ui.h"
-#include "install/app/wizard_settings.h"
 #include "install/engine/progress.h"
+#include "install/engine/warnings.h"
+#include "install/engine/wizard_settings.h"
 #include "platform/device_install.h"
 #include "platform/setup_libraries.h"
 #include "platform/spooler.h"
@@ -27,7 +27,7 @@ struct PlugAndPlayServices {
     DeviceInstaller& devices;  // UpdateDriverForPlugAndPlayDevicesA
     ProgramRunner& programs;   // PnpDrvRefresh.exe, run to its end
     ProfileReader& profiles;   // SetupState.ini
-    Ui& ui;                    // the warning box: no owner window
+    Warnings& warnings;        // the update's refusal
 };
 
 inline constexpr char kPrinterHardwareId[] = "USBPRINT\\Kestra_TQ8240_Series80C1";

@@ -3,7 +3,7 @@
 // Each item the spooler already has is left as it is, so a repeated installation goes through.
 #pragma once
 
-#include "install/app/wizard_settings.h"
+#include "install/engine/wizard_settings.h"
 #include "install/engine/progress.h"
 #include "install/spooler/printer_settings.h"
 #include "platform/setup_libraries.h"

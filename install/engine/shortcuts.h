@@ -2,7 +2,7 @@
 // driver's help file and the driver uninstaller.
 #pragma once
 
-#include "install/app/wizard_settings.h"
+#include "install/engine/wizard_settings.h"
 #include "install/engine/progress.h"
 #include "platform/registry.h"
 #include "platform/shell_links.h"

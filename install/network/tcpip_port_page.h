@@ -6,7 +6,7 @@
 #include <string>
 
 #include "install/app/page.h"
-#include "install/app/wizard_settings.h"
+#include "install/engine/wizard_settings.h"
 #include "install/network/tcpip_port.h"
 
 namespace tq {

@@ -6,7 +6,7 @@
 #include "install/app/printer_name_page.h"
 #include "install/app/shared_printer_page.h"
 #include "install/app/sharing_page.h"
-#include "install/app/wizard_settings.h"
+#include "install/engine/wizard_settings.h"
 #include "install/network/printer_search.h"
 #include "install/network/tcpip_port_page.h"
 #include "platform/text.h"

@@ -97,7 +97,8 @@ struct PlugAndPlayFixture : ::testing::Test {
     FakeProgramRunner programs;
     FakeProfiles profiles;
     FakeUi ui;
-    PlugAndPlayServices services{spooler, libraries, paths, devices, programs, profiles, ui};
+    MessageBoxWarnings warnings{ui};
+    PlugAndPlayServices services{spooler, libraries, paths, devices, programs, profiles, warnings};
     LoggingProgress progress{log};
     InstallJob job;
     WizardSettings settings;
@@ -206,7 +207,7 @@ TEST_F(PlugAndPlayFixture, RegistrationErrorsOtherThanAlreadyThereStopBeforeTheU
         s.addDriverError = c.driverError;
         LoggingProgress p{caseLog};
         FakeDeviceInstaller d;
-        PlugAndPlayServices svc{s, libraries, paths, d, programs, profiles, ui};
+        PlugAndPlayServices svc{s, libraries, paths, d, programs, profiles, warnings};
         job.progress = &p;
         std::atomic<int> flag{0};
         EXPECT_EQ(InstallPlugAndPlayDriver(job, settings, svc, flag), c.result)
@@ -221,7 +222,7 @@ TEST_F(PlugAndPlayFixture, RegistrationErrorsOtherThanAlreadyThereStopBeforeTheU
     s.AddMonitor("Kestra TQ8240 Language Monitor");
     s.addMonitorError = 5;
     LoggingProgress p{caseLog};
-    PlugAndPlayServices svc{s, libraries, paths, devices, programs, profiles, ui};
+    PlugAndPlayServices svc{s, libraries, paths, devices, programs, profiles, warnings};
     job.progress = &p;
     EXPECT_EQ(InstallPlugAndPlayDriver(job, settings, svc, pnpSucceeded), 0);
     EXPECT_EQ(caseLog, (Log{"pause", "pause", "post 2,1", "pause", "monitor USB Monitor"}));

@@ -4,7 +4,7 @@
 
 #include "install/app/page.h"
 #include "install/app/startup.h"
-#include "install/app/wizard_settings.h"
+#include "install/engine/wizard_settings.h"
 #include "install/res/resource.h"
 #include "tests/support/fake_ui.h"
 

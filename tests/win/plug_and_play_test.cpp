@@ -13,6 +13,7 @@
 
 #include "helpers/kestra_reg/kestra_reg_ids.h"
 #include "helpers/pnp_drv_refresh/state_file.h"
+#include "install/app/ui.h"
 #include "install/engine/plug_and_play.h"
 #include "install/model.h"
 #include "install/system/platform_class.h"
@@ -273,12 +274,14 @@ struct PnpOperation {
     Win32ProgramRunner programs;
     Win32ProfileReader profiles;
     CountingUi ui;
+    MessageBoxWarnings warnings{ui};
     InstallJob job;
     WizardSettings settings;
     std::atomic<int> pnpSucceeded{0};
 
     int Run(DeviceInstaller& devices) {
-        PlugAndPlayServices services{spooler, libraries, paths, devices, programs, profiles, ui};
+        PlugAndPlayServices services{spooler,  libraries, paths,   devices,
+                                     programs, profiles,  warnings};
         job.platformClass = GetPlatformClass(RealSystemInfo());
         job.processorClass = GetProcessorClass(RealSystemInfo());
         settings.SetPrinterName("Office Laser");

@@ -17,7 +17,7 @@
 #include "install/network/tcpip_port_page.h"
 #include "install/network/win32/network_pages_win32.h"
 #include "install/app/win32/dialog_host.h"
-#include "install/app/wizard_settings.h"
+#include "install/engine/wizard_settings.h"
 #include "install/res/resource.h"
 #include "platform/dll_search.h"
 #include "platform/instance.h"
@@ -147,7 +147,9 @@ struct Installer {
                                    [](unsigned ms) { Sleep(ms); }};
     tq::Win32NetworkPages network{
         {ui, host, portMonitor, paths, files, profileStrings, adapters}};
-    tq::PlugAndPlayServices plugAndPlay{spooler, libraries, paths, devices, programs, profiles, ui};
+    tq::MessageBoxWarnings warnings{ui};
+    tq::PlugAndPlayServices plugAndPlay{spooler, libraries,        paths,   devices,
+                                        programs, profiles,        warnings};
     tq::EngineSteps steps{
         settings,
         tq::CopyServices{paths, files, processes, libraries},

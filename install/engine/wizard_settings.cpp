@@ -1,4 +1,4 @@
-#include "install/app/wizard_settings.h"
+#include "install/engine/wizard_settings.h"
 
 #include "platform/text.h"
 
