@@ -9,4 +9,7 @@ namespace tq {
 // that plug-and-play creates.
 inline constexpr std::string_view kModelDriverName = "Kestra TQ8240 Series";
 
+// The installer's version, as its log names it.
+inline constexpr char kInstallerVersion[] = "1.0.0";
+
 }  // namespace tq

@@ -11,8 +11,6 @@ namespace {
 constexpr int kOptions[] = {IDC_CONN_USB, IDC_CONN_PARALLEL, IDC_CONN_NETWORK, IDC_CONN_SHARED};
 static_assert(Usb == 0 && Parallel == 1 && Network == 2 && SharedNetwork == 3);
 
-constexpr char kParallelPort[] = "LPT1:";
-
 int OptionValue(int control) {
     for (int value = 0; value < 4; ++value) {
         if (kOptions[value] == control) return value;

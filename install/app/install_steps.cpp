@@ -6,12 +6,21 @@
 
 namespace tq {
 
+namespace {
+
+// A step's result, also written to the installation log (registration logs its parts itself).
+int Logged(InstallJob& job, const char* step, int result) {
+    return LogStep(job, step, result == 1) ? 1 : 0;
+}
+
+}  // namespace
+
 int EngineSteps::StageDriverFiles(InstallJob& job) {
-    return tq::StageDriverFiles(job, settings, copy);
+    return Logged(job, "copy to the program folder", tq::StageDriverFiles(job, settings, copy));
 }
 
 int EngineSteps::PlaceDriverFiles(InstallJob& job) {
-    return tq::PlaceDriverFiles(job, settings, copy);
+    return Logged(job, "copy to the system", tq::PlaceDriverFiles(job, settings, copy));
 }
 
 int EngineSteps::RegisterDriverAndPrinter(InstallJob& job) {
@@ -19,15 +28,17 @@ int EngineSteps::RegisterDriverAndPrinter(InstallJob& job) {
 }
 
 int EngineSteps::InstallPlugAndPlayDriver(InstallJob& job) {
-    return plugAndPlay ? plugAndPlay(job) : 0;
+    return Logged(job, "plug-and-play driver", plugAndPlay ? plugAndPlay(job) : 0);
 }
 
 int EngineSteps::CreateProgramShortcuts(InstallJob& job) {
-    return tq::CreateProgramShortcuts(job, settings, registry, paths, links);
+    return Logged(job, "shortcuts",
+                  tq::CreateProgramShortcuts(job, settings, registry, paths, links));
 }
 
-int EngineSteps::RegisterUninstallEntry() {
-    return tq::RegisterUninstallEntry(registry, paths, FieldText(settings.printerName));
+int EngineSteps::RegisterUninstallEntry(InstallJob& job) {
+    return Logged(job, "uninstall entry",
+                  tq::RegisterUninstallEntry(registry, paths, FieldText(settings.printerName)));
 }
 
 }  // namespace tq

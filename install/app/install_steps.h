@@ -30,7 +30,7 @@ struct EngineSteps : InstallationSteps {
     int RegisterDriverAndPrinter(InstallJob& job) override;
     int InstallPlugAndPlayDriver(InstallJob& job) override;
     int CreateProgramShortcuts(InstallJob& job) override;
-    int RegisterUninstallEntry() override;
+    int RegisterUninstallEntry(InstallJob& job) override;
 
     const WizardSettings& settings;
     CopyServices copy;

@@ -17,6 +17,7 @@ void Post(InstallJob& job, int stage, long argument) {
 
 // Ends the thread's work with the failure stage.
 int Fail(InstallJob& job, long argument) {
+    LogLine(job, "installation failed");
     Post(job, StageFailed, argument);
     return 0;
 }
@@ -53,12 +54,17 @@ int RunInstallation(InstallJob& job, int connectionType, InstallationSteps& step
         }
         Post(job, StagePnpWait, 0);
         signals.WaitForPnp();
-        if (pnpSucceeded.load() == 0) return Fail(job, 1);
+        if (pnpSucceeded.load() == 0) {
+            LogLine(job, "USB queue: none (the wait was given up, or the queue not set up)");
+            return Fail(job, 1);
+        }
+        LogLine(job, "USB queue: ready");
         Post(job, StagePnpWait, 1);
     }
     Post(job, StageShortcuts, 0);
     if (!steps.CreateProgramShortcuts(job)) return Fail(job, 0);
-    if (!steps.RegisterUninstallEntry()) return Fail(job, 0);
+    if (!steps.RegisterUninstallEntry(job)) return Fail(job, 0);
+    LogLine(job, "installation done");
     Post(job, StageDone, 0);
     return 1;
 }

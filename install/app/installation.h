@@ -38,7 +38,7 @@ class InstallationSteps {
     virtual int RegisterDriverAndPrinter(InstallJob& job) = 0;
     virtual int InstallPlugAndPlayDriver(InstallJob& job) = 0;
     virtual int CreateProgramShortcuts(InstallJob& job) = 0;
-    virtual int RegisterUninstallEntry() = 0;
+    virtual int RegisterUninstallEntry(InstallJob& job) = 0;
 };
 
 // The installation thread's work: copy, register (or the plug-and-play path and its wait for

@@ -19,6 +19,7 @@ enum : unsigned {
     kMbOk = 0x0,
     kMbYesNo = 0x4,
     kMbIconExclamation = 0x30,
+    kMbIconInformation = 0x40,
     kMbDefButton2 = 0x100,
 };
 

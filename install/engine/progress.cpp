@@ -1,5 +1,6 @@
 #include "install/engine/progress.h"
 
+#include "install/engine/install_log.h"
 #include "install/system/platform_class.h"
 
 namespace tq {
@@ -17,6 +18,14 @@ int StepCount(int platformClass) {
         default:
             return 0;
     }
+}
+
+bool LogStep(InstallJob& job, std::string_view step, bool ok) {
+    return job.log != nullptr ? job.log->Step(step, ok) : ok;
+}
+
+void LogLine(InstallJob& job, std::string_view text) {
+    if (job.log != nullptr) job.log->Line(text);
 }
 
 }  // namespace tq

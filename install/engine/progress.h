@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tq {
 
@@ -42,12 +43,20 @@ class ProgressWindow {
     virtual std::string LoadText(int stringId) = 0;
 };
 
+class InstallLog;
+
 // What the installation thread hands to every engine operation.
 struct InstallJob {
     virtual ~InstallJob() = default;
     ProgressWindow* progress = nullptr;  // none: no messages, no posts
+    InstallLog* log = nullptr;           // none: nothing logged
     int platformClass = -1;
     int processorClass = -1;
 };
+
+// Logs one step of the job with its result (the installation log); returns `ok`.
+bool LogStep(InstallJob& job, std::string_view step, bool ok);
+// Logs a line of the job's own.
+void LogLine(InstallJob& job, std::string_view text);
 
 }  // namespace tq

@@ -76,9 +76,13 @@ int RegisterDriverAndPrinter(InstallJob& job, const WizardSettings& settings,
     Pause(job);
     if (!FindMonitor(s.spooler, records.monitor.name)) {
         const SpoolerResult added = s.spooler.RegisterMonitor(records.monitor);
-        if (!added.ok && added.error != kMonitorAlreadyInstalled && added.error != kAlreadyExists) {
+        if (!LogStep(job, "language monitor",
+                     added.ok || added.error == kMonitorAlreadyInstalled ||
+                         added.error == kAlreadyExists)) {
             return 0;
         }
+    } else {
+        LogStep(job, "language monitor (already registered)", true);
     }
     Post(job);
 
@@ -91,13 +95,16 @@ int RegisterDriverAndPrinter(InstallJob& job, const WizardSettings& settings,
         s.libraries.InstallPort(std::string(FieldText(settings.portName)), kSharedNetworkPort,
                                 portBuffer);
         portBuffer[kPortBufferSize - 1] = '\0';
+        LogStep(job, "port " + std::string(FieldText(portBuffer)), true);
     }
 
     Pause(job);
     if (!FindPrinterDriver(s.spooler, SpoolerEnvironmentFor(job.platformClass, job.processorClass),
                            kModelDriverName)) {
         const SpoolerResult added = s.spooler.RegisterDriver(records.driver);
-        if (!added.ok && added.error != kDriverAlreadyInstalled) return 0;
+        if (!LogStep(job, "driver", added.ok || added.error == kDriverAlreadyInstalled)) return 0;
+    } else {
+        LogStep(job, "driver (already registered)", true);
     }
     Post(job);
 
@@ -112,15 +119,23 @@ int RegisterDriverAndPrinter(InstallJob& job, const WizardSettings& settings,
         queue.printProcessor = "WinPrint";
         queue.dataType = records.dataType;
         queue.attributes = settings.shareEnabled ? kPrinterAttributeShared : 0;
-        if (!s.spooler.CreateQueue(queue)) return 0;
+        if (!LogStep(job, "queue " + printerName + " on " + queue.portName,
+                     s.spooler.CreateQueue(queue))) {
+            return 0;
+        }
         if (settings.setAsDefault &&
-            !s.printers.MakeDefaultPrinter(printerName, GetPlatformClass(s.system))) {
+            !LogStep(job, "default printer",
+                     s.printers.MakeDefaultPrinter(printerName, GetPlatformClass(s.system)))) {
             return 0;
         }
         if (settings.shareEnabled &&
-            !s.printers.SetPrinterShare(printerName, std::string(FieldText(settings.shareName)))) {
+            !LogStep(job, "share " + std::string(FieldText(settings.shareName)),
+                     s.printers.SetPrinterShare(printerName,
+                                                std::string(FieldText(settings.shareName))))) {
             return 0;
         }
+    } else {
+        LogStep(job, "queue " + printerName + " (kept as it is)", true);
     }
     Post(job);
     return 1;

@@ -15,6 +15,9 @@ enum ConnectionType : std::int32_t {
     SharedNetwork = 3,
 };
 
+// The port of a parallel installation.
+inline constexpr char kParallelPort[] = "LPT1:";
+
 struct WizardSettings {
     std::int32_t alreadyInstalled = 0;
     char printerName[36] = {};  // at most 32 characters

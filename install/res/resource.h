@@ -152,3 +152,5 @@
 // The welcome page's 重启 when Windows refuses the restart.
 #define IDS_RESTART_FAILED 176
 #define IDS_RESTART_FAILED_CAPTION 177
+// The command line's usage (/?).
+#define IDS_USAGE 178

@@ -27,7 +27,7 @@ struct ScriptedSteps : InstallationSteps {
     int RegisterDriverAndPrinter(InstallJob&) override { return Step("register"); }
     int InstallPlugAndPlayDriver(InstallJob&) override { return Step("pnp"); }
     int CreateProgramShortcuts(InstallJob&) override { return Step("shortcuts"); }
-    int RegisterUninstallEntry() override { return Step("uninstall"); }
+    int RegisterUninstallEntry(InstallJob&) override { return Step("uninstall"); }
 };
 
 struct Signals : InstallSignals {

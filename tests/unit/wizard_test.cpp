@@ -6,6 +6,7 @@
 #include "install/app/startup.h"
 #include "install/engine/wizard_settings.h"
 #include "install/res/resource.h"
+#include "tests/support/fake_log_file.h"
 #include "tests/support/fake_ui.h"
 
 namespace tq {
@@ -141,6 +142,79 @@ TEST_F(StartupFixture, AFreshRunOpensTheWelcomePageAResumedRunThePrinterNamePage
     EXPECT_EQ(RunInstaller(services), 0);
     EXPECT_EQ(pages.created, (std::vector<PageId>{PageId::Welcome, PageId::PrinterName}));
     EXPECT_TRUE(ui.boxes.empty());
+}
+
+}  // namespace
+}  // namespace tq
+
+namespace tq {
+namespace {
+
+// What the command line chooses: the usage, a refusal (logged; the wizard's user also sees the
+// usage), the unattended run, or the wizard; every run but the usage heads the log.
+TEST(RunProgram, TheCommandLineChoosesTheRun) {
+    struct Case {
+        const char* line;
+        bool logOpens;
+        int exitCode;
+        const char* ran;  // "wizard", "unattended" or ""
+        std::size_t usageBoxes;
+        const char* lastLine;
+    };
+    const Case cases[] = {
+        {"x /?", true, 0, "", 1, nullptr},
+        {"x", true, 5, "wizard", 0, "exit code 5"},
+        {"x /log:D:\\l\\tq.log", true, 5, "wizard", 0, "exit code 5"},
+        {"x /quiet /port:lpt1", true, 3010, "unattended", 0, "header"},
+        {"x /name:Front", true, 87, "", 1, "exit code 87"},
+        {"x /quiet /port:com1", true, 87, "", 0, "exit code 87"},
+        {"x /quiet /log:Q:\\none\\tq.log", false, 87, "", 0, "exit code 87"},
+        {"x /log:Q:\\none\\tq.log", false, 87, "", 1, "exit code 87"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        test::FakeUi ui;
+        test::FakeLogFile file;
+        test::FakeSystemErrors errors;
+        InstallLog log(file, errors);
+        std::string ran;
+        ProgramServices services{ui, log, 5, 2,
+                                 [&] {
+                                     ran = "wizard";
+                                     return 5;
+                                 },
+                                 [&] {
+                                     ran = "unattended";
+                                     return 3010;
+                                 }};
+        ui.answers = {kIdOk};
+        const CommandLine line = ParseCommandLine(
+            SplitCommandLine(c.line, [](unsigned char) { return false; }));
+        if (!c.logOpens) {
+            // The named folder cannot take the log; the default file can.
+            file.failPaths.insert(line.logPath);
+        }
+        EXPECT_EQ(RunProgram(line, services), c.exitCode);
+        EXPECT_EQ(ran, c.ran);
+        ASSERT_EQ(ui.boxes.size(), c.usageBoxes);
+        if (c.usageBoxes > 0) {
+            EXPECT_EQ(ui.boxes[0].text, TextOf(IDS_USAGE));
+        }
+        if (c.lastLine == nullptr) {
+            EXPECT_TRUE(file.writes.empty());
+            continue;
+        }
+        ASSERT_FALSE(file.writes.empty());
+        if (std::string(c.lastLine) == "header") {
+            EXPECT_NE(file.writes.back().find("unattended, platform class 5"), std::string::npos);
+        } else {
+            EXPECT_NE(file.writes.back().find(c.lastLine), std::string::npos) << file.writes.back();
+        }
+        if (!c.logOpens) {
+            EXPECT_EQ(file.opened.back(), "C:\\Users\\me\\AppData\\Local\\Temp\\TQ82Ins.log");
+            EXPECT_NE(file.writes[1].find("the log cannot be written there"), std::string::npos);
+        }
+    }
 }
 
 }  // namespace

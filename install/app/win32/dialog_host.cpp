@@ -12,6 +12,7 @@ namespace tq {
 
 static_assert(kIdOk == IDOK && kIdCancel == IDCANCEL && kIdYes == IDYES && kIdNo == IDNO);
 static_assert(kMbYesNo == MB_YESNO && kMbIconExclamation == MB_ICONEXCLAMATION &&
+              kMbIconInformation == MB_ICONINFORMATION &&
               kMbDefButton2 == MB_DEFBUTTON2 && kMbOk == MB_OK);
 
 std::string Win32Ui::LoadText(int stringId) {

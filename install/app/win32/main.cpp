@@ -9,6 +9,9 @@
 #include "install/app/progress_page.h"
 #include "install/app/restart_cycle.h"
 #include "install/app/win32/threads_win32.h"
+#include "install/unattended/command_line.h"
+#include "install/unattended/unattended_run.h"
+#include "platform/win32/log_file_win32.h"
 #include "install/app/printer_name_page.h"
 #include "install/app/shared_printer_page.h"
 #include "install/app/sharing_page.h"
@@ -147,7 +150,18 @@ struct Installer {
                                    [](unsigned ms) { Sleep(ms); }};
     tq::Win32NetworkPages network{
         {ui, host, portMonitor, paths, files, profileStrings, adapters}};
-    tq::MessageBoxWarnings warnings{ui};
+    tq::Win32LogFile logFile;
+    tq::Win32SystemErrors systemErrors;
+    tq::InstallLog log{logFile, systemErrors};
+    // The engine's warnings: message boxes in the wizard, log lines in an unattended run.
+    tq::MessageBoxWarnings boxWarnings{ui};
+    tq::LoggedWarnings logWarnings{log};
+    struct RunWarnings : tq::Warnings {
+        tq::Warnings* target = nullptr;
+        void Warn(const std::string& text, const std::string& caption) override {
+            if (target != nullptr) target->Warn(text, caption);
+        }
+    } warnings;
     tq::PlugAndPlayServices plugAndPlay{spooler, libraries,        paths,   devices,
                                         programs, profiles,        warnings};
     tq::EngineSteps steps{
@@ -172,6 +186,7 @@ struct Installer {
             std::make_unique<tq::Win32ProgressWindow>(WindowOf(page), events, instance);
         auto job = std::make_shared<tq::InstallJob>();
         job->progress = progressWindow.get();
+        job->log = &log;
         job->platformClass = tq::GetPlatformClass(tq::RealSystemInfo());
         job->processorClass = tq::GetProcessorClass(tq::RealSystemInfo());
         const int connectionType = settings.connectionType;
@@ -180,8 +195,8 @@ struct Installer {
         });
     }
 
-    bool StartWatcher(tq::Page& prompt) {
-        HWND window = WindowOf(prompt);
+    // window: the USB prompt; none in an unattended run.
+    bool StartWatcher(HWND window) {
         return tq::StartThread([this, window] {
             tq::QueueWatcher watcher{
                 spooler,
@@ -190,7 +205,9 @@ struct Installer {
                 settings,
                 pnpSucceeded,
                 signals,
-                [window] { PostMessageA(window, tq::kQueueReadyMessage, 0, 0); },
+                [window] {
+                    if (window != nullptr) PostMessageA(window, tq::kQueueReadyMessage, 0, 0);
+                },
                 [] { Sleep(10); }};
             watcher.Run();
         });
@@ -207,7 +224,7 @@ struct Installer {
         tq::RealSystemInfo(),
         processes,
         [this](tq::Page& page) { return StartInstallation(page); },
-        [this](tq::Page& prompt) { return StartWatcher(prompt); },
+        [this](tq::Page& prompt) { return StartWatcher(WindowOf(prompt)); },
         [](const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; },
         [] { return std::string(tq::currentFileName); }};
 };
@@ -245,6 +262,40 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     tq::StartupServices services{installer->ui, pages, installer->host,
                                  [] { return tq::InstanceMutexExists(tq::kInstanceMutexName); },
                                  [installer] { return tq::ResumeAfterRestart(installer->cycle); }};
-    // At once, whatever the installation thread is doing.
-    ExitProcess(static_cast<UINT>(tq::RunInstaller(services)));
+
+    const tq::CommandLine line = tq::ParseCommandLine(tq::SplitCommandLine(
+        GetCommandLineA(), [](unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }));
+    const int platformClass = tq::GetPlatformClass(tq::RealSystemInfo());
+    const int processorClass = tq::GetProcessorClass(tq::RealSystemInfo());
+    tq::ProgramServices program{
+        installer->ui, installer->log, platformClass, processorClass,
+        [installer, &services] {
+            installer->warnings.target = &installer->boxWarnings;
+            return tq::RunInstaller(services);
+        },
+        [installer, &line, platformClass, processorClass] {
+            installer->warnings.target = &installer->logWarnings;
+            tq::LoggedProgress progress{installer->log,
+                                        [installer](int id) { return installer->ui.LoadText(id); }};
+            tq::InstallJob job;
+            job.progress = &progress;
+            job.platformClass = platformClass;
+            job.processorClass = processorClass;
+            tq::UnattendedServices unattended{
+                installer->spooler,
+                installer->printers,
+                installer->portMonitor,
+                installer->steps,
+                installer->log,
+                installer->pnpSucceeded,
+                tq::SpoolerEnvironmentFor(platformClass, processorClass),
+                [] { return tq::InstanceMutexExists(tq::kInstanceMutexName); },
+                [installer] { return installer->events.Made() && installer->StartWatcher(nullptr); },
+                [installer](unsigned ms) {
+                    return WaitForSingleObject(installer->events.pnp.get(), ms) == WAIT_OBJECT_0;
+                }};
+            return tq::RunUnattended(line, job, installer->settings, unattended);
+        }};
+    // At once, whatever the installation thread or the queue watcher is doing.
+    ExitProcess(static_cast<UINT>(tq::RunProgram(line, program)));
 }

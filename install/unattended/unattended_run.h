@@ -1,0 +1,83 @@
+// The unattended installation (/quiet): the wizard's choices taken from the command line, the
+// same checks the pages make, then the same engine steps as the installation thread, with no
+// window. Every step goes to the installation log; the exit code is one deployment tools read.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "install/app/installation.h"
+#include "install/engine/install_log.h"
+#include "install/engine/progress.h"
+#include "install/engine/warnings.h"
+#include "install/engine/wizard_settings.h"
+#include "install/spooler/printer_settings.h"
+#include "install/unattended/command_line.h"
+#include "platform/port_monitor.h"
+#include "platform/spooler.h"
+
+namespace tq {
+
+// Exit codes of an unattended run, as Windows Installer numbers them.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitBadOption = 87;          // ERROR_INVALID_PARAMETER
+inline constexpr int kExitCancelled = 1602;        // ERROR_INSTALL_USEREXIT
+inline constexpr int kExitFailed = 1603;           // ERROR_INSTALL_FAILURE
+inline constexpr int kExitAlreadyRunning = 1618;   // ERROR_INSTALL_ALREADY_RUNNING
+inline constexpr int kExitRestartNeeded = 3010;    // ERROR_SUCCESS_REBOOT_REQUIRED
+
+// The progress page of a run without a window: posts and pauses go nowhere, a message the page
+// would show goes to the log, texts come from the program's string table.
+class LoggedProgress : public ProgressWindow {
+  public:
+    LoggedProgress(InstallLog& log, std::function<std::string(int)> loadText)
+        : log_(log), loadText_(std::move(loadText)) {}
+    void Post(int, long) override {}
+    void WaitIfPaused() override {}
+    void SetCurrentFileName(const std::string&) override {}
+    void ShowOwnedMessage(const std::string& text) override { log_.Line("message: " + text); }
+    std::string LoadText(int stringId) override { return loadText_(stringId); }
+
+  private:
+    InstallLog& log_;
+    std::function<std::string(int)> loadText_;
+};
+
+// The engine's warnings of a run without a window: lines of the log.
+class LoggedWarnings : public Warnings {
+  public:
+    explicit LoggedWarnings(InstallLog& log) : log_(log) {}
+    void Warn(const std::string& text, const std::string& caption) override {
+        log_.Line("warning: " + caption + ": " + text);
+    }
+
+  private:
+    InstallLog& log_;
+};
+
+struct UnattendedServices {
+    Spooler& spooler;
+    PrinterSettings& printers;
+    PortMonitor& monitor;  // the Standard TCP/IP port
+    InstallationSteps& steps;
+    InstallLog& log;
+    std::atomic<int>& pnpSucceeded;
+    const char* driverEnvironment;  // SpoolerEnvironmentFor
+    // True when another instance of the installer runs.
+    std::function<bool()> isSecondInstance;
+    // Starts the USB queue watcher; false when it could not be started.
+    std::function<bool()> startWatcher;
+    // Waits at most `milliseconds` for the watcher's outcome; true when it came.
+    std::function<bool(unsigned milliseconds)> waitForQueue;
+};
+
+// Runs an unattended installation from `line` (ok, mode Quiet) into `settings` and returns its
+// exit code: 0, or 3010 when queues of the model were installed before (their driver files are
+// only sure to be replaced after a restart); 87 for a choice the system refuses (a share name in
+// use, a shared printer that cannot be reached without a logon or is of another model); 1618
+// when another instance runs; 1603 when a step fails. Nothing is changed before the checks.
+int RunUnattended(const CommandLine& line, InstallJob& job, WizardSettings& settings,
+                  UnattendedServices& services);
+
+}  // namespace tq
