@@ -51,10 +51,11 @@ int ListDriverPrinters(Spooler& spooler, std::string_view driverName, PrinterEnt
     return count;
 }
 
-bool FindShareName(Spooler& spooler, std::string_view shareName) {
+bool FindShareName(Spooler& spooler, std::string_view shareName, std::string_view exceptPrinter) {
     std::vector<PrinterRecord> printers;
     if (!spooler.ListPrinters(printers)) return false;
     for (const auto& p : printers) {
+        if (!exceptPrinter.empty() && Matches(p.printerName, exceptPrinter)) continue;
         if (Matches(p.shareName, shareName)) return true;
     }
     return false;

@@ -27,7 +27,10 @@ bool FindDriverPrinter(Spooler& spooler, std::string_view driverName, std::strin
 int ListDriverPrinters(Spooler& spooler, std::string_view driverName, PrinterEntry* entries,
                        std::size_t capacity);
 
-bool FindShareName(Spooler& spooler, std::string_view shareName);
+// A local queue shares under this name; the share of the queue `exceptPrinter` (when given)
+// does not count.
+bool FindShareName(Spooler& spooler, std::string_view shareName,
+                   std::string_view exceptPrinter = {});
 bool FindMonitor(Spooler& spooler, std::string_view monitorName);
 
 }  // namespace tq

@@ -105,8 +105,17 @@ int RunUnattended(const CommandLine& line, InstallJob& job, WizardSettings& sett
     FillSettings(line, settings);
     const std::string printerName(FieldText(settings.printerName));
 
-    // The checks of the pages, before anything changes.
-    if (settings.shareEnabled && FindShareName(s.spooler, FieldText(settings.shareName))) {
+    // The checks of the pages, before anything changes. A queue of the model under this name is
+    // made anew (as the printer name page's 是 does), so its own share is free for the new one.
+    const bool installedBefore =
+        FindPrinterDriver(s.spooler, s.driverEnvironment, kModelDriverName) &&
+        ListDriverPrinters(s.spooler, kModelDriverName, nullptr, 0) >= 1;
+    settings.alreadyInstalled = installedBefore ? 1 : 0;
+    const bool replacing =
+        installedBefore && FindDriverPrinter(s.spooler, kModelDriverName, printerName);
+    if (settings.shareEnabled &&
+        FindShareName(s.spooler, FieldText(settings.shareName),
+                      replacing ? std::string_view(printerName) : std::string_view())) {
         return Refuse(s.log, GivenOption(line, "share"), "the share name is in use");
     }
     if (line.port == PortChoice::Shared) {
@@ -121,12 +130,7 @@ int RunUnattended(const CommandLine& line, InstallJob& job, WizardSettings& sett
                               std::to_string(answer) + ")");
         }
     }
-    const bool installedBefore = FindPrinterDriver(s.spooler, s.driverEnvironment, kModelDriverName) &&
-                                 ListDriverPrinters(s.spooler, kModelDriverName, nullptr, 0) >= 1;
-    settings.alreadyInstalled = installedBefore ? 1 : 0;
-
-    // As the printer name page's 是: a queue of the model under this name is made anew.
-    if (installedBefore && FindDriverPrinter(s.spooler, kModelDriverName, printerName)) {
+    if (replacing) {
         LogStep(job, "delete the queue " + printerName + " to make it anew",
                 s.printers.DeletePrinterQueue(printerName));
     }

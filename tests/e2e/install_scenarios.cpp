@@ -843,5 +843,89 @@ TEST(E2e, UsbUpdateErrors) {
     }
 }
 
+// ---- Unattended: /quiet ---------------------------------------------------------------------
+
+constexpr char kQuietLog[] = "C:\\tq-e2e.log";
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+bool HasLineStarting(const std::vector<std::string>& lines, const std::string& start) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+}
+
+// A parallel installation with no one at the screen, judged by the whole state it leaves; run
+// again over it, it makes the queue anew and asks for a restart (3010).
+TEST(E2e, UnattendedParallel) {
+    const std::string name = "前台 打印机";
+    const std::string arguments =
+        "/quiet /port:lpt1 \"/name:" + name + "\" /share:FRONT /log:" + kQuietLog;
+    const QuietRun run = RunQuiet(g_paths, arguments, kInstallTimeoutMs);
+    ASSERT_EQ(run.exitCode, std::optional<DWORD>(0)) << run.error;
+    EXPECT_FALSE(run.windowShown) << "an unattended run showed a window";
+    ExpectParallelQueue(name, true, "FRONT");
+    ExpectInstalledFiles(name);
+
+    const std::vector<std::string> lines = InstallLogLines(kQuietLog);
+    ASSERT_FALSE(lines.empty()) << "no log at " << kQuietLog;
+    EXPECT_EQ(lines.front().rfind("TQ82Ins.exe 1.0.0, unattended, platform class ", 0), 0u)
+        << lines.front();
+    EXPECT_NE(lines.front().find("options: /quiet /port:lpt1 \"/name:" + name + "\""),
+              std::string::npos)
+        << lines.front();
+    for (const std::string& step :
+         {std::string("copy to the program folder: ok"), std::string("copy to the system: ok"),
+          std::string("driver: ok"), "queue " + name + " on LPT1:: ok",
+          std::string("default printer: ok"), std::string("share FRONT: ok"),
+          std::string("shortcuts: ok"), std::string("uninstall entry: ok")}) {
+        EXPECT_TRUE(HasLine(lines, step)) << step;
+    }
+    EXPECT_EQ(lines.back(), "exit code 0");
+
+    const QuietRun again = RunQuiet(g_paths, arguments, kInstallTimeoutMs);
+    EXPECT_EQ(again.exitCode, std::optional<DWORD>(3010));
+    ExpectParallelQueue(name, true, "FRONT");
+    EXPECT_EQ(InstallLogLines(kQuietLog).back(), "exit code 3010");
+}
+
+// Runs that change nothing: a malformed option (87), another instance (1618); and a run that
+// fails on a missing medium file (1603), each with the log's lines saying why.
+TEST(E2e, UnattendedRefusals) {
+    const std::string log = std::string(" /log:") + kQuietLog;
+    QuietRun run = RunQuiet(g_paths, "/quiet /port:com1" + log, kInstallTimeoutMs);
+    EXPECT_EQ(run.exitCode, std::optional<DWORD>(87)) << run.error;
+    EXPECT_FALSE(run.windowShown);
+    auto lines = InstallLogLines(kQuietLog);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2],
+              "option /port:com1: usb, lpt1, an IPv4 address or \\\\server\\queue");
+    ExpectNothingRegistered(kModelDriver);
+
+    std::string error;
+    auto wizard = StartInstaller(g_paths, &error);
+    ASSERT_TRUE(wizard) << error;
+    HWND welcome = WaitForWelcomePage(*wizard);
+    ASSERT_NE(welcome, nullptr);
+    run = RunQuiet(g_paths, "/quiet /port:lpt1" + log, kInstallTimeoutMs);
+    EXPECT_EQ(run.exitCode, std::optional<DWORD>(1618));
+    EXPECT_TRUE(HasLine(InstallLogLines(kQuietLog), "another instance of the installer is running"));
+    ExpectNothingRegistered(kModelDriver);
+    CancelWithYes(*wizard, welcome);
+    EXPECT_EQ(wizard->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
+
+    const std::string folder = WindowsFolder().substr(0, 3) + "quiet-medium";
+    const auto medium = CopyMediumTo(g_paths, folder, {"SysFileCopier.exe"}, &error);
+    ASSERT_TRUE(medium) << error;
+    run = RunQuiet(*medium, "/quiet /port:lpt1" + log, kInstallTimeoutMs);
+    EXPECT_EQ(run.exitCode, std::optional<DWORD>(1603));
+    EXPECT_FALSE(run.windowShown) << "the missing-file message showed";
+    lines = InstallLogLines(kQuietLog);
+    EXPECT_TRUE(HasLine(lines, "message: " + folder + "\\SysFileCopier.exe" + kMissingSuffix));
+    EXPECT_TRUE(HasLineStarting(lines, "copy to the system: failed"));
+    EXPECT_EQ(lines.back(), "exit code 1603");
+}
+
 }  // namespace
 }  // namespace tq::e2e

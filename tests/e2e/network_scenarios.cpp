@@ -154,6 +154,25 @@ TEST(E2e, TcpIpPortRaw) {
     ExpectPortCreated("192.168.0.20", "1", "9100", "");
 }
 
+// The same port and queue from the command line alone, with no window.
+TEST(E2e, UnattendedTcpIpRaw) {
+    std::string error;
+    ASSERT_TRUE(InstallTcpMonitorDouble(&error)) << error;
+    const QuietRun run =
+        RunQuiet(g_paths, "/QUIET /Port:192.168.0.20 /protocol:raw /log:C:\\tq.log", kInstallTimeoutMs);
+    ASSERT_EQ(run.exitCode, std::optional<DWORD>(0)) << run.error;
+    EXPECT_FALSE(run.windowShown);
+    ExpectPortCreated("192.168.0.20", "1", "9100", "");
+    const auto queues = ListQueues();
+    ASSERT_EQ(queues.size(), 1u);
+    EXPECT_EQ(queues[0].name, kModelDriver);
+    EXPECT_EQ(queues[0].port, "192.168.0.20");
+    EXPECT_EQ(DefaultPrinter(), std::optional<std::string>(kModelDriver));
+    const auto lines = InstallLogLines("C:\\tq.log");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "exit code 0");
+}
+
 TEST(E2e, TcpIpPortLpr) {
     std::string error;
     ASSERT_TRUE(InstallTcpMonitorDouble(&error)) << error;

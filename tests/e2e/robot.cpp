@@ -233,9 +233,10 @@ DWORD Deadline::Remaining() const {
 }
 
 std::optional<Process> Process::Start(const std::wstring& program, const std::wstring& folder,
-                                      std::string* error) {
+                                      std::string* error, const std::wstring& arguments) {
     // Quoted, so a path with spaces cannot start a different program.
     std::wstring commandLine = L"\"" + program + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};

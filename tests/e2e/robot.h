@@ -51,9 +51,10 @@ class Deadline {
 // early), the destructor ends it so the next scenario step never meets a stray window.
 class Process {
   public:
-    // `commandLine` receives the quoted program path; `folder` becomes its current directory.
+    // The command line is the quoted program path, then `arguments` (as they are, after a
+    // blank); `folder` becomes its current directory.
     static std::optional<Process> Start(const std::wstring& program, const std::wstring& folder,
-                                        std::string* error);
+                                        std::string* error, const std::wstring& arguments = L"");
     Process(Process&&) = default;
     Process& operator=(Process&&) = default;
     ~Process();

@@ -193,13 +193,15 @@ bool SetRegistryText(HKEY root, std::string_view key, std::string_view value, st
 }
 
 std::optional<std::string> DefaultPrinter() {
+    // The wide call: Wine's GetDefaultPrinterA counts the size in characters, too few bytes for
+    // a name with double-byte characters.
     DWORD size = 0;
-    GetDefaultPrinterA(nullptr, &size);
+    GetDefaultPrinterW(nullptr, &size);
     if (size == 0) return std::nullopt;
-    std::string name(size, '\0');
-    if (!GetDefaultPrinterA(name.data(), &size)) return std::nullopt;
-    name.resize(name.find('\0'));
-    return FromAnsi(name);
+    std::wstring name(size, L'\0');
+    if (!GetDefaultPrinterW(name.data(), &size)) return std::nullopt;
+    name.resize(name.find(L'\0'));
+    return Utf8(name);
 }
 
 std::vector<DriverRecord> ListDrivers(std::string_view environment) {

@@ -142,6 +142,11 @@ TEST(Unattended, Outcomes) {
         {"installed before: the queue made anew, restart recommended",
          [](Rig& f) { f.spooler.AddDriver(kModel).AddQueue(kModel, "LPT1:", kModel); },
          "x /quiet /port:lpt1", 3010, all, "delete the queue Kestra TQ8240 Series"},
+        {"installed before with its share: free for the queue made anew",
+         [](Rig& f) {
+             f.spooler.AddDriver(kModel).AddQueue(kModel, "LPT1:", kModel, "FRONT");
+         },
+         "x /quiet /port:lpt1 /share:FRONT", 3010, all, "delete the queue Kestra TQ8240 Series"},
         {"a failing step", [](Rig& f) { f.steps.failing = "register"; },
          "x /quiet /port:lpt1", 1603, {"stage", "place", "register"}, "installation failed"},
         {"TCP/IP", [](Rig&) {}, "x /quiet /port:10.0.0.5 /protocol:lpr", 0, all,
