@@ -5,3 +5,4 @@
 #define IDS_NOTHING_TO_UNINSTALL 1001  // "%s" = the monitor's full path
 #define IDS_TOOL_RUNNING 1002          // "%s" = the window title found
 #define IDS_UNINSTALL_FINISHED 1003
+#define IDS_UNINSTALL_USAGE 1004  // the command line's usage (/?)

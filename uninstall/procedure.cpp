@@ -31,8 +31,8 @@ constexpr char kCustomizeName[] = "\\customize.ini";
 
 class Procedure {
   public:
-    Procedure(const CustomizePaths& paths, UninstallSystem& system)
-        : paths_(paths), system_(system), profile_(system.Profile()) {}
+    Procedure(const CustomizePaths& paths, UninstallSystem& system, const UninstallReport& report)
+        : paths_(paths), system_(system), profile_(system.Profile()), report_(report) {}
 
     UninstallOutcome Run();
 
@@ -42,11 +42,23 @@ class Procedure {
     }
 
     // A read-only file refuses the first delete: normal attributes, then once more. Whether
-    // the file went is not asked; what stays behind keeps its folder.
+    // the file went changes nothing; what stays behind keeps its folder.
     void Delete(const std::string& path) {
-        if (system_.RemoveFile(path)) return;
+        if (Logged("delete " + path, system_.RemoveFile(path))) return;
         system_.SetNormalAttributes(path);
-        system_.RemoveFile(path);
+        Logged("delete " + path + " (made writable)", system_.RemoveFile(path));
+    }
+
+    bool Logged(const std::string& step, bool ok) {
+        return report_.log != nullptr ? report_.log->Step(step, ok) : ok;
+    }
+    void Note(const std::string& text) {
+        if (report_.log != nullptr) report_.log->Line(text);
+    }
+    // A message: a box owned by the dialog, and a line of the log; a quiet run only logs it.
+    void Tell(const std::string& text, const std::string& caption) {
+        Note("message: " + text);
+        if (!report_.quiet) system_.ShowMessage(text, caption);
     }
 
     // folder + "\" + a configured name. A name that is not one path component names no file
@@ -63,14 +75,14 @@ class Procedure {
     const CustomizePaths& paths_;
     UninstallSystem& system_;
     ProfileStrings& profile_;
+    const UninstallReport& report_;
 };
 
 bool Procedure::ToolWindowOpen(const CustomizeKey& titleKey) {
     const std::string title = Read(titleKey);
     // FindWindowA with an empty title finds any untitled window; none of the tools is one.
     if (title.empty() || !system_.WindowTitled(title)) return false;
-    system_.ShowMessage(InsertText(system_.LoadText(UninstallText::ToolRunning), title),
-                        std::string());
+    Tell(InsertText(system_.LoadText(UninstallText::ToolRunning), title), std::string());
     return true;
 }
 
@@ -86,9 +98,12 @@ void Procedure::RemoveStartMenuGroup() {
     // A shortcut is deleted once; a read-only one is not the package's.
     for (const CustomizeKey* key : kShortcuts) {
         const std::string name = Read(*key);
-        if (IsSingleComponentName(name)) system_.RemoveFile(group + "\\" + name + ".lnk");
+        if (IsSingleComponentName(name)) {
+            Logged("delete " + group + "\\" + name + ".lnk",
+                   system_.RemoveFile(group + "\\" + name + ".lnk"));
+        }
     }
-    system_.RemoveFolder(group);
+    Logged("remove folder " + group, system_.RemoveFolder(group));
 }
 
 void Procedure::RemoveFirewallExceptions(const std::string& adminApp) {
@@ -109,6 +124,9 @@ void Procedure::RemoveFirewallExceptions(const std::string& adminApp) {
             firewall->RemovePort(kTrapPort, kProtocolUdp);
             firewall->RemovePort(kToolsPort, kProtocolUdp);
             firewall->CloseProfile();
+            Note("firewall exceptions withdrawn (the firewall's answers are not examined)");
+        } else {
+            Note("firewall: none to ask");
         }
     }
     if (comInitialized) system_.UninitializeCom();
@@ -123,11 +141,12 @@ UninstallOutcome Procedure::Run() {
     const std::string monitorApp = Read(keys::kMonitorApp);
     const std::string monitorPath = folder.empty() ? monitorApp : folder + "\\" + monitorApp;
     if (folder.empty() || !IsSingleComponentName(monitorApp) || !system_.FindMatch(monitorPath)) {
-        system_.ShowMessage(
-            InsertText(system_.LoadText(UninstallText::NothingToUninstall), monitorPath),
-            monitorApp);
+        Note("nothing installed: no " + monitorPath);
+        Tell(InsertText(system_.LoadText(UninstallText::NothingToUninstall), monitorPath),
+             monitorApp);
         return UninstallOutcome::NothingInstalled;
     }
+    Note("install folder " + folder);
 
     // The administration tool's title is asked only when the monitor's window is not open.
     if (ToolWindowOpen(keys::kMonitorTitle) || ToolWindowOpen(keys::kAdminTitle)) {
@@ -151,7 +170,7 @@ UninstallOutcome Procedure::Run() {
     // The uninstaller's own name must be read while the installed file is still there.
     const std::string uninstallFile = Read(keys::kUninstallFile);
     Delete(paths_.installedFile);
-    system_.RemoveFolder(folder);
+    Logged("remove folder " + folder, system_.RemoveFolder(folder));
 
     // An unknown system directory would make these paths relative to the current drive.
     const std::string systemFolder = system_.SystemFolder();
@@ -160,14 +179,15 @@ UninstallOutcome Procedure::Run() {
         Delete(systemFolder + kCustomizeName);
     }
 
-    system_.ShowMessage(system_.LoadText(UninstallText::Finished), std::string());
+    Tell(system_.LoadText(UninstallText::Finished), std::string());
     return UninstallOutcome::Finished;
 }
 
 }  // namespace
 
-UninstallOutcome RunUninstall(const CustomizePaths& paths, UninstallSystem& system) {
-    return Procedure(paths, system).Run();
+UninstallOutcome RunUninstall(const CustomizePaths& paths, UninstallSystem& system,
+                              const UninstallReport& report) {
+    return Procedure(paths, system, report).Run();
 }
 
 }  // namespace tq::uninstall

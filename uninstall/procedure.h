@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/profile_strings.h"
+#include "platform/run_log.h"
 #include "uninstall/customize.h"
 #include "uninstall/firewall.h"
 
@@ -64,8 +65,16 @@ class UninstallSystem {
     virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
 };
 
+// Where a run reports besides its message boxes: the log gets a line per step and every message;
+// a quiet run shows no box at all.
+struct UninstallReport {
+    RunLog* log = nullptr;
+    bool quiet = false;
+};
+
 // Runs the procedure once, synchronously. Names come from the installed customize.ini (the
 // defaults where it says nothing).
-UninstallOutcome RunUninstall(const CustomizePaths& paths, UninstallSystem& system);
+UninstallOutcome RunUninstall(const CustomizePaths& paths, UninstallSystem& system,
+                              const UninstallReport& report = {});
 
 }  // namespace tq::uninstall

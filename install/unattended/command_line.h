@@ -18,12 +18,12 @@
 //   /?                              the usage
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "install/network/tcpip_port.h"
+#include "platform/arguments.h"
 
 namespace tq {
 
@@ -54,12 +54,6 @@ struct CommandLine {
     std::string why;
     bool ok() const { return why.empty(); }
 };
-
-// The arguments of a command line as the C runtime splits them (blanks separate, quotes group,
-// backslashes escape a quote only), program name first. A byte for which `isLeadByte` holds
-// starts a double-byte character: its second byte is never a backslash or a quote of its own.
-std::vector<std::string> SplitCommandLine(std::string_view line,
-                                          const std::function<bool(unsigned char)>& isLeadByte);
 
 // The options after the program name. Forms only: a name the printer name page would refuse,
 // a share name the sharing page would refuse for its form, an address the TCP/IP page would

@@ -868,7 +868,7 @@ TEST(E2e, UnattendedParallel) {
     ExpectParallelQueue(name, true, "FRONT");
     ExpectInstalledFiles(name);
 
-    const std::vector<std::string> lines = InstallLogLines(kQuietLog);
+    const std::vector<std::string> lines = LogLines(kQuietLog);
     ASSERT_FALSE(lines.empty()) << "no log at " << kQuietLog;
     EXPECT_EQ(lines.front().rfind("TQ82Ins.exe 1.0.0, unattended, platform class ", 0), 0u)
         << lines.front();
@@ -887,7 +887,7 @@ TEST(E2e, UnattendedParallel) {
     const QuietRun again = RunQuiet(g_paths, arguments, kInstallTimeoutMs);
     EXPECT_EQ(again.exitCode, std::optional<DWORD>(3010));
     ExpectParallelQueue(name, true, "FRONT");
-    EXPECT_EQ(InstallLogLines(kQuietLog).back(), "exit code 3010");
+    EXPECT_EQ(LogLines(kQuietLog).back(), "exit code 3010");
 }
 
 // Runs that change nothing: a malformed option (87), another instance (1618); and a run that
@@ -897,7 +897,7 @@ TEST(E2e, UnattendedRefusals) {
     QuietRun run = RunQuiet(g_paths, "/quiet /port:com1" + log, kInstallTimeoutMs);
     EXPECT_EQ(run.exitCode, std::optional<DWORD>(87)) << run.error;
     EXPECT_FALSE(run.windowShown);
-    auto lines = InstallLogLines(kQuietLog);
+    auto lines = LogLines(kQuietLog);
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2],
               "option /port:com1: usb, lpt1, an IPv4 address or \\\\server\\queue");
@@ -910,7 +910,7 @@ TEST(E2e, UnattendedRefusals) {
     ASSERT_NE(welcome, nullptr);
     run = RunQuiet(g_paths, "/quiet /port:lpt1" + log, kInstallTimeoutMs);
     EXPECT_EQ(run.exitCode, std::optional<DWORD>(1618));
-    EXPECT_TRUE(HasLine(InstallLogLines(kQuietLog), "another instance of the installer is running"));
+    EXPECT_TRUE(HasLine(LogLines(kQuietLog), "another instance of the installer is running"));
     ExpectNothingRegistered(kModelDriver);
     CancelWithYes(*wizard, welcome);
     EXPECT_EQ(wizard->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
@@ -921,7 +921,7 @@ TEST(E2e, UnattendedRefusals) {
     run = RunQuiet(*medium, "/quiet /port:lpt1" + log, kInstallTimeoutMs);
     EXPECT_EQ(run.exitCode, std::optional<DWORD>(1603));
     EXPECT_FALSE(run.windowShown) << "the missing-file message showed";
-    lines = InstallLogLines(kQuietLog);
+    lines = LogLines(kQuietLog);
     EXPECT_TRUE(HasLine(lines, "message: " + folder + "\\SysFileCopier.exe" + kMissingSuffix));
     EXPECT_TRUE(HasLineStarting(lines, "copy to the system: failed"));
     EXPECT_EQ(lines.back(), "exit code 1603");

@@ -274,28 +274,7 @@ bool Shoot(const RunPaths& paths, HWND window, std::string_view name, std::strin
 }
 
 QuietRun RunQuiet(const RunPaths& medium, const std::string& arguments, DWORD timeoutMs) {
-    QuietRun run;
-    auto installer = Process::Start(medium.installer, medium.medium, &run.error, Wide(arguments));
-    if (!installer) return run;
-    WaitUntil(
-        [&] {
-            for (HWND window : TopLevelWindows(installer->Id())) {
-                if (IsWindowVisible(window)) run.windowShown = true;
-            }
-            return !installer->Running();
-        },
-        timeoutMs, installer->Handle());
-    run.exitCode = installer->WaitForExit(0);
-    return run;
-}
-
-std::vector<std::string> InstallLogLines(const std::string& path) {
-    std::vector<std::string> lines;
-    constexpr std::size_t kStamp = 24;  // "2026-12-07 17:50:06.949 "
-    for (const std::string& line : FileLines(Wide(path))) {
-        lines.push_back(FromAnsi(line.size() > kStamp ? line.substr(kStamp) : line));
-    }
-    return lines;
+    return RunQuiet(medium.installer, medium.medium, arguments, timeoutMs);
 }
 
 }  // namespace tq::e2e

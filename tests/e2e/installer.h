@@ -96,16 +96,8 @@ std::vector<std::string> NewdevCalls(const RunPaths& medium);
 // inside the prefix), without the files named in `leaveOut` (paths relative to the medium).
 std::optional<RunPaths> CopyMediumTo(const RunPaths& paths, std::string_view folder,
                                      const std::vector<std::string>& leaveOut, std::string* error);
-// An unattended run (/quiet ...): `arguments` (UTF-8) after the quoted installer, watched to its
-// end: the exit code (none when it outlived `timeoutMs`) and whether a window ever showed.
-struct QuietRun {
-    std::optional<DWORD> exitCode;
-    bool windowShown = false;
-    std::string error;  // why it could not be started
-};
+// The installer of `medium` run unattended (RunQuiet of robot.h).
 QuietRun RunQuiet(const RunPaths& medium, const std::string& arguments, DWORD timeoutMs);
-// The lines of a log the installer wrote (code page 936), in UTF-8, without their timestamps.
-std::vector<std::string> InstallLogLines(const std::string& path);
 
 // "<drive>\Program Files\Kestra\<printer name>": where the installation puts its files.
 std::string ProgramFolderOf(std::string_view printerName);

@@ -168,7 +168,7 @@ TEST(E2e, UnattendedTcpIpRaw) {
     EXPECT_EQ(queues[0].name, kModelDriver);
     EXPECT_EQ(queues[0].port, "192.168.0.20");
     EXPECT_EQ(DefaultPrinter(), std::optional<std::string>(kModelDriver));
-    const auto lines = InstallLogLines("C:\\tq.log");
+    const auto lines = LogLines("C:\\tq.log");
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), "exit code 0");
 }

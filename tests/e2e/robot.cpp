@@ -693,4 +693,30 @@ std::wstring JoinPath(const std::wstring& folder, std::wstring_view name) {
     return folder + (last == L'\\' || last == L'/' ? L"" : L"\\") + std::wstring(name);
 }
 
+QuietRun RunQuiet(const std::wstring& program, const std::wstring& folder,
+                  const std::string& arguments, DWORD timeoutMs) {
+    QuietRun run;
+    auto installer = Process::Start(program, folder, &run.error, Wide(arguments));
+    if (!installer) return run;
+    WaitUntil(
+        [&] {
+            for (HWND window : TopLevelWindows(installer->Id())) {
+                if (IsWindowVisible(window)) run.windowShown = true;
+            }
+            return !installer->Running();
+        },
+        timeoutMs, installer->Handle());
+    run.exitCode = installer->WaitForExit(0);
+    return run;
+}
+
+std::vector<std::string> LogLines(const std::string& path) {
+    std::vector<std::string> lines;
+    constexpr std::size_t kStamp = 24;  // "2026-12-07 17:50:06.949 "
+    for (const std::string& line : FileLines(Wide(path))) {
+        lines.push_back(FromAnsi(line.size() > kStamp ? line.substr(kStamp) : line));
+    }
+    return lines;
+}
+
 }  // namespace tq::e2e

@@ -192,5 +192,18 @@ std::wstring JoinPath(const std::wstring& folder, std::wstring_view name);
 // The lines of a text file as bytes (LF or CRLF; a last line without LF is left out, as a line
 // still being written); none when the file cannot be read.
 std::vector<std::string> FileLines(const std::wstring& path);
+// The lines of a log one of our programs wrote (code page 936), in UTF-8, without their
+// timestamps.
+std::vector<std::string> LogLines(const std::string& path);
+
+// A program run with `arguments` (UTF-8) after its quoted path, from `folder`, watched to its
+// end: the exit code (none when it outlived `timeoutMs`) and whether a window ever showed.
+struct QuietRun {
+    std::optional<DWORD> exitCode;
+    bool windowShown = false;
+    std::string error;  // why it could not be started
+};
+QuietRun RunQuiet(const std::wstring& program, const std::wstring& folder,
+                  const std::string& arguments, DWORD timeoutMs);
 
 }  // namespace tq::e2e

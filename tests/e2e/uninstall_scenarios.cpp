@@ -4,7 +4,9 @@
 // the mouse, the about box, the messages, and what is left on disk afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -341,6 +343,51 @@ TEST(E2e, UninstallToolRunning) {
     EXPECT_EQ(Existing(pieces), std::vector<std::string>{});
     ASSERT_TRUE(Click(box, IDOK));
     EXPECT_EQ(uninstaller->WaitForExit(kReactionMs), std::optional<DWORD>(0));
+}
+
+// /quiet: no dialog and no box. A running tool stops it (1603, nothing removed); then it removes
+// the package (0) with a log line per step; run again, there is nothing to remove (0).
+TEST(E2e, UninstallQuiet) {
+    Placement placement;
+    placement.installedIni = InstalledIni("");
+    placement.unknownFiles = {"用户笔记.txt"};
+    std::string error;
+    const auto arranged = Arrange(placement, &error);
+    ASSERT_TRUE(arranged) << error;
+    const std::vector<std::string> pieces = PackagePieces(arranged->paths);
+    const std::wstring program = Wide(arranged->program);
+    const std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
+    constexpr char kLog[] = "C:\\vnt-e2e.log";
+    const std::string arguments = std::string("/quiet /log:") + kLog;
+
+    auto tool = std::make_unique<TitledWindow>("Device Keeper");
+    ASSERT_NE(tool->Window(), nullptr);
+    QuietRun run = RunQuiet(program, folder, arguments, kStartMs);
+    EXPECT_EQ(run.exitCode, std::optional<DWORD>(1603)) << run.error;
+    EXPECT_FALSE(run.windowShown);
+    EXPECT_EQ(Existing(pieces), pieces) << "something was deleted while a tool ran";
+    auto lines = LogLines(kLog);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[lines.size() - 2], "message: [Device Keeper]正在运行,请先关闭.");
+    EXPECT_EQ(lines.back(), "exit code 1603");
+
+    tool.reset();
+    run = RunQuiet(program, folder, arguments, kStartMs);
+    EXPECT_EQ(run.exitCode, std::optional<DWORD>(0)) << run.error;
+    EXPECT_FALSE(run.windowShown);
+    EXPECT_EQ(Existing(pieces), std::vector<std::string>{});
+    EXPECT_TRUE(PathExists(arranged->paths.installFolder + "\\用户笔记.txt"));
+    EXPECT_EQ(Existing(arranged->bystanders), arranged->bystanders);
+    lines = LogLines(kLog);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "delete " + arranged->paths.installedIni + ": ok"),
+              lines.end());
+    EXPECT_EQ(lines[lines.size() - 2], std::string("message: ") + kFinished);
+    EXPECT_EQ(lines.back(), "exit code 0");
+
+    run = RunQuiet(program, folder, arguments, kStartMs);
+    EXPECT_EQ(run.exitCode, std::optional<DWORD>(0));
+    EXPECT_EQ(LogLines(kLog).back(), "exit code 0");
 }
 
 TEST(E2e, UninstallAboutBox) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/fake_log_file.h"
 #include "tests/support/fake_uninstall_system.h"
 #include "uninstall/procedure.h"
 
@@ -439,6 +440,33 @@ TEST_F(UninstallProcedureTest, NoInstallFolderOrAnUnusableMonitorNameDeletesNoth
                                           : In(kFolder, monitor);
         EXPECT_EQ(system.messages[0].text, "没有需要卸载的程序[" + lookedFor + "]");
     }
+}
+
+// A quiet run removes the same and shows no box: each step and each message is a log line.
+TEST_F(UninstallProcedureTest, AQuietRunLogsEveryStepAndShowsNoBox) {
+    test::FakeLogFile file;
+    test::FakeSystemErrors errors;
+    RunLog log(file, errors);
+    ASSERT_TRUE(log.Open("C:\\u.log", "x"));
+    const Strings before = system.calls;
+    EXPECT_EQ(RunUninstall(paths, system, UninstallReport{&log, true}),
+              UninstallOutcome::Finished);
+    EXPECT_TRUE(system.messages.empty());
+    std::size_t deletions = 0;
+    for (const std::string& w : file.writes) deletions += w.find(" delete ") != std::string::npos;
+    EXPECT_EQ(deletions, 16u);  // every RemoveFile of the full run, one line each
+    EXPECT_NE(file.writes[0].find("install folder C:\\Program Files\\Orvello"), std::string::npos);
+    EXPECT_NE(file.writes.back().find("message: 恭喜，软件卸载成功完成！"), std::string::npos);
+
+    // Nothing installed: the message is a line too.
+    FakeUninstallSystem empty;
+    file.writes.clear();
+    EXPECT_EQ(RunUninstall(paths, empty, UninstallReport{&log, true}),
+              UninstallOutcome::NothingInstalled);
+    EXPECT_TRUE(empty.messages.empty());
+    ASSERT_EQ(file.writes.size(), 2u);
+    EXPECT_NE(file.writes[0].find("nothing installed: no C:\\Program Files\\Orvello\\AlertWatcher.exe"),
+              std::string::npos);
 }
 
 }  // namespace

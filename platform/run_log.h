@@ -1,0 +1,38 @@
+// The log a program's run appends to: one timestamped line per write, one write per line (a
+// crash loses nothing written before it), a step's result with the system's error on failure.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/log_file.h"
+
+namespace tq {
+
+class RunLog {
+  public:
+    RunLog(LogFile& file, SystemErrors& errors) : file_(file), errors_(errors) {}
+
+    // Opens `path`, or `defaultName` in the temporary folder when it is empty. False when it
+    // cannot be opened; the log then writes nothing.
+    bool Open(const std::string& path, const char* defaultName);
+    const std::string& path() const { return path_; }
+
+    // "2026-12-07 17:45:01.123 <text>" and a line break, in one write.
+    void Line(std::string_view text);
+    // The first line of a run: `what` (program, version, mode...), then ", options:" and each
+    // option as given (quoted when it holds a blank), or " (none)".
+    void Header(std::string_view what, const std::vector<std::string>& options);
+    // "<step>: ok", or "<step>: failed", with ", error N (text)" when the calling thread's last
+    // error is not 0. Returns `ok`, so a step's result can pass through.
+    bool Step(std::string_view step, bool ok);
+
+  private:
+    LogFile& file_;
+    SystemErrors& errors_;
+    std::string path_;
+    bool open_ = false;
+};
+
+}  // namespace tq

@@ -1,0 +1,86 @@
+#include "uninstall/quiet_run.h"
+
+namespace tq::uninstall {
+
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+UninstallCommandLine Bad(UninstallCommandLine line, const std::string& option, const char* why) {
+    line.badOption = option;
+    line.why = why;
+    return line;
+}
+
+}  // namespace
+
+UninstallCommandLine ParseUninstallCommandLine(const std::vector<std::string>& arguments) {
+    UninstallCommandLine line;
+    bool logGiven = false;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        line.given.push_back(argument);
+        if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) {
+            return Bad(line, argument, "not an option");
+        }
+        const std::size_t separator = argument.find_first_of(":=", 1);
+        const std::string name = Lower(argument.substr(1, separator == std::string::npos
+                                                              ? std::string::npos
+                                                              : separator - 1));
+        const bool hasValue = separator != std::string::npos;
+        bool* flag = name == "quiet" ? &line.quiet : name == "?" ? &line.usage : nullptr;
+        if (flag != nullptr) {
+            if (hasValue) return Bad(line, argument, "takes no value");
+            if (*flag) return Bad(line, argument, "given twice");
+            *flag = true;
+        } else if (name == "log") {
+            if (logGiven) return Bad(line, argument, "given twice");
+            line.logPath = hasValue ? argument.substr(separator + 1) : "";
+            if (line.logPath.empty()) return Bad(line, argument, "needs a value");
+            logGiven = true;
+        } else {
+            return Bad(line, argument, "unknown option");
+        }
+    }
+    if (!line.usage && !line.quiet && logGiven) return Bad(line, "/log", "only with /quiet");
+    return line;
+}
+
+int RunUninstallProgram(const UninstallCommandLine& line, UninstallProgram& p) {
+    if (line.usage) {
+        p.showUsage();
+        return kExitSuccess;
+    }
+    if (line.ok() && !line.quiet) {
+        p.runDialog();
+        return kExitSuccess;
+    }
+    std::string badOption = line.badOption;
+    std::string why = line.why;
+    if (!p.log.Open(line.logPath, kUninstallLogName) && !line.logPath.empty()) {
+        p.log.Open("", kUninstallLogName);
+        if (why.empty()) {
+            badOption = "/log:" + line.logPath;
+            why = "the log cannot be written there";
+        }
+    }
+    p.log.Header(line.quiet ? "VNTAdminUninstall.exe, unattended" : "VNTAdminUninstall.exe",
+                 line.given);
+    int code = kExitBadOption;
+    if (!why.empty()) {
+        p.log.Line("option " + badOption + ": " + why);
+        if (!line.quiet) p.showUsage();
+    } else {
+        const UninstallOutcome outcome = p.runProcedure(UninstallReport{&p.log, true});
+        code = outcome == UninstallOutcome::ToolRunning ? kExitFailed : kExitSuccess;
+    }
+    p.log.Line("exit code " + std::to_string(code));
+    return code;
+}
+
+}  // namespace tq::uninstall
