@@ -2,6 +2,19 @@
 
 namespace tq {
 
+bool SplitOption(const std::string& argument, OptionParts& out) {
+    if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) return false;
+    const std::size_t separator = argument.find_first_of(":=", 1);
+    out.name = argument.substr(1, separator == std::string::npos ? std::string::npos
+                                                                 : separator - 1);
+    for (char& c : out.name) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    out.hasValue = separator != std::string::npos;
+    out.value = out.hasValue ? argument.substr(separator + 1) : std::string();
+    return true;
+}
+
 std::vector<std::string> SplitCommandLine(std::string_view line,
                                           const std::function<bool(unsigned char)>& isLeadByte) {
     std::vector<std::string> arguments;

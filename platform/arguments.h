@@ -14,4 +14,13 @@ namespace tq {
 std::vector<std::string> SplitCommandLine(std::string_view line,
                                           const std::function<bool(unsigned char)>& isLeadByte);
 
+// One option as a Windows program takes it: "/name" or "-name", its value after ":" or "=".
+struct OptionParts {
+    std::string name;  // in lower case (ASCII letters)
+    bool hasValue = false;
+    std::string value;
+};
+// False when `argument` is no option (no "/" or "-" first, or nothing after it).
+bool SplitOption(const std::string& argument, OptionParts& out);
+
 }  // namespace tq

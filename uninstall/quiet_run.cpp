@@ -1,15 +1,10 @@
 #include "uninstall/quiet_run.h"
 
+#include "platform/arguments.h"
+
 namespace tq::uninstall {
 
 namespace {
-
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
 
 UninstallCommandLine Bad(UninstallCommandLine line, const std::string& option, const char* why) {
     line.badOption = option;
@@ -25,22 +20,18 @@ UninstallCommandLine ParseUninstallCommandLine(const std::vector<std::string>& a
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         line.given.push_back(argument);
-        if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) {
-            return Bad(line, argument, "not an option");
-        }
-        const std::size_t separator = argument.find_first_of(":=", 1);
-        const std::string name = Lower(argument.substr(1, separator == std::string::npos
-                                                              ? std::string::npos
-                                                              : separator - 1));
-        const bool hasValue = separator != std::string::npos;
-        bool* flag = name == "quiet" ? &line.quiet : name == "?" ? &line.usage : nullptr;
+        OptionParts option;
+        if (!SplitOption(argument, option)) return Bad(line, argument, "not an option");
+        bool* flag = option.name == "quiet" ? &line.quiet
+                     : option.name == "?"   ? &line.usage
+                                            : nullptr;
         if (flag != nullptr) {
-            if (hasValue) return Bad(line, argument, "takes no value");
+            if (option.hasValue) return Bad(line, argument, "takes no value");
             if (*flag) return Bad(line, argument, "given twice");
             *flag = true;
-        } else if (name == "log") {
+        } else if (option.name == "log") {
             if (logGiven) return Bad(line, argument, "given twice");
-            line.logPath = hasValue ? argument.substr(separator + 1) : "";
+            line.logPath = option.value;
             if (line.logPath.empty()) return Bad(line, argument, "needs a value");
             logGiven = true;
         } else {

@@ -77,24 +77,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         line.given.push_back(argument);
-        if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) {
-            return Bad(line, argument, "not an option");
-        }
-        const std::size_t separator = argument.find_first_of(":=", 1);
-        const std::string name = Lower(argument.substr(1, separator == std::string::npos
-                                                              ? std::string::npos
-                                                              : separator - 1));
-        const auto known = KnownOptions().find(name);
+        OptionParts parts;
+        if (!SplitOption(argument, parts)) return Bad(line, argument, "not an option");
+        const auto known = KnownOptions().find(parts.name);
         if (known == KnownOptions().end()) return Bad(line, argument, "unknown option");
-        if (options.count(name) != 0) return Bad(line, argument, "given twice");
-        Option option{argument, separator == std::string::npos ? "" : argument.substr(separator + 1)};
-        if (known->second == Kind::Flag && separator != std::string::npos) {
+        if (options.count(parts.name) != 0) return Bad(line, argument, "given twice");
+        if (known->second == Kind::Flag && parts.hasValue) {
             return Bad(line, argument, "takes no value");
         }
-        if (known->second == Kind::Value && option.value.empty()) {
+        if (known->second == Kind::Value && parts.value.empty()) {
             return Bad(line, argument, "needs a value");
         }
-        options[name] = std::move(option);
+        options[parts.name] = Option{argument, parts.value};
     }
 
     if (options.count("?") != 0) {

@@ -6,6 +6,7 @@
 #include "tests/support/fake_progress.h"
 #include "tests/support/fake_setup_libraries.h"
 #include "tests/support/fake_spooler.h"
+#include "tests/support/scripted_steps.h"
 
 namespace tq {
 namespace {
@@ -14,21 +15,7 @@ using test::FakeSetupLibraries;
 using test::FakeSpooler;
 using test::RecordingProgress;
 
-// Engine steps that answer from a script and log their calls.
-struct ScriptedSteps : InstallationSteps {
-    std::vector<std::string> calls;
-    std::string failing;  // the step that returns 0
-    int Step(const char* name) {
-        calls.push_back(name);
-        return failing == name ? 0 : 1;
-    }
-    int StageDriverFiles(InstallJob&) override { return Step("stage"); }
-    int PlaceDriverFiles(InstallJob&) override { return Step("place"); }
-    int RegisterDriverAndPrinter(InstallJob&) override { return Step("register"); }
-    int InstallPlugAndPlayDriver(InstallJob&) override { return Step("pnp"); }
-    int CreateProgramShortcuts(InstallJob&) override { return Step("shortcuts"); }
-    int RegisterUninstallEntry(InstallJob&) override { return Step("uninstall"); }
-};
+using test::ScriptedSteps;
 
 struct Signals : InstallSignals {
     int pauses = 0, resumes = 0, pnpSignals = 0, waits = 0;

@@ -7,30 +7,14 @@
 #include "tests/support/fake_port_monitor.h"
 #include "tests/support/fake_setup_libraries.h"
 #include "tests/support/fake_spooler.h"
+#include "tests/support/scripted_steps.h"
 
 namespace tq {
 namespace {
 
 constexpr const char* kModel = "Kestra TQ8240 Series";
 
-struct ScriptedSteps : InstallationSteps {
-    std::vector<std::string> calls;
-    std::string failing;
-    std::function<void()> onPnp;
-    int Step(const char* name) {
-        calls.push_back(name);
-        return failing == name ? 0 : 1;
-    }
-    int StageDriverFiles(InstallJob&) override { return Step("stage"); }
-    int PlaceDriverFiles(InstallJob&) override { return Step("place"); }
-    int RegisterDriverAndPrinter(InstallJob&) override { return Step("register"); }
-    int InstallPlugAndPlayDriver(InstallJob&) override {
-        if (onPnp) onPnp();
-        return Step("pnp");
-    }
-    int CreateProgramShortcuts(InstallJob&) override { return Step("shortcuts"); }
-    int RegisterUninstallEntry(InstallJob&) override { return Step("uninstall"); }
-};
+using test::ScriptedSteps;
 
 struct Vista : SystemInfo {
     OsVersion Version() override { return {2, 6, 1}; }
