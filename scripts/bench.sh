@@ -3,12 +3,16 @@
 #   scripts/bench.sh [RUNS]        (default 5 parallel installations)
 #   scripts/bench.sh --sizes       only the two release programs against their size targets,
 #                                  as built in build/win32 (no Wine, builds nothing)
+#   scripts/bench.sh --watcher [RUNS]
+#                                  only the queue watcher alone, RUNS times (default 5) with no
+#                                  other queue and with five, and the medians (builds build/win64)
 # Builds the test and release media, then inside the sandbox:
 #   - RUNS parallel installations, each in a fresh prefix, timed by tq_bench.exe as the robot
 #     drives them (start-up, wizard pages, copy, registration, shortcuts; medians);
 #   - the CPU time of a USB installation's wait for a printer that never comes: in the
 #     installer (newdev double, no device) and, for comparison, the queue watcher alone
-#     (tq_bench_watcher.exe, with no other queue and with five);
+#     (tq_bench_watcher.exe, with no other queue and with five: share of a core and CPU per
+#     poll of its thread, and the wineserver's share over the same seconds);
 #   - the sizes of the release medium's programs and libraries, and the installer and the
 #     uninstaller (build/win32/uninstall/, not on the medium) against their size targets.
 # Everything is printed and kept in build/win64/bench/.
@@ -44,7 +48,14 @@ if [ "${1:-}" = --sizes ]; then
   exit 0
 fi
 
-if [ "${1:-}" != --in-sandbox ]; then
+if [ "${1:-}" = --watcher ]; then
+  runs=${2:-5}
+  case "$runs" in ''|*[!0-9]*|0) echo "usage: bench.sh --watcher [RUNS]" >&2; exit 2 ;; esac
+  bash scripts/build.sh windows-x64
+  exec scripts/sandbox.sh build/win64 bash scripts/bench.sh --in-sandbox-watcher "$runs"
+fi
+
+if [ "${1:-}" != --in-sandbox ] && [ "${1:-}" != --in-sandbox-watcher ]; then
   runs=${1:-5}
   case "$runs" in ''|*[!0-9]*) echo "usage: bench.sh [RUNS | --sizes]" >&2; exit 2 ;; esac
   bash scripts/build.sh windows-x64 windows-x86
@@ -57,13 +68,17 @@ if [ "${TQ_SANDBOX:-}" != 1 ] || [ -z "${TQ_BUILD:-}" ]; then
   echo "bench: --in-sandbox is for scripts/sandbox.sh" >&2
   exit 2
 fi
+mode=$1
 runs=$2
-release=$3
+release=${3:-}
 bench="$TQ_BUILD/tests/bench"
 medium="$TQ_BUILD/medium"
 out="$TQ_BUILD/bench"
 prefix="$TQ_BUILD/wine/bench"
 records="$out/installations.txt"
+if [ "$mode" = --in-sandbox-watcher ]; then
+  out="$TQ_BUILD/bench/watcher"
+fi
 rm -rf "$out"
 mkdir -p "$out"
 bash scripts/make-prefix.sh template
@@ -76,6 +91,47 @@ end_prefix() {
   "$WINESERVER" -k 2>/dev/null || true
 }
 trap 'end_prefix; rm -rf "$prefix"' EXIT
+
+# The middle value of the numbers on stdin (the mean of the two middle ones for an even count).
+median() {
+  sort -g | awk '{ v[NR] = $1 } END {
+    if (NR == 0) { print "n/a"; exit }
+    m = int((NR + 1) / 2)
+    printf "%.2f\n", (NR % 2) ? v[m] : (v[m] + v[m + 1]) / 2 }'
+}
+
+# The queue watcher alone, RUNS times with no other queue and with five, each run in a fresh
+# prefix; with more than one run, the medians of its three figures follow.
+watcher_figures() {
+  local runs=$1 i q lines column
+  for i in $(seq "$runs"); do
+    for q in 0 5; do
+      fresh_prefix
+      "$WINELOADER" "$bench/tq_bench_watcher.exe" --seconds=10 --queues=$q >>"$out/watcher.txt" 2>&1 ||
+        echo "bench: the queue watcher could not be measured ($q other queues)" >>"$out/watcher.txt"
+      end_prefix
+    done
+  done
+  [ "$runs" -gt 1 ] || return 0
+  for q in 0 5; do
+    lines=$(sed -n "s|^Queue watcher alone, $q other queue(s): \([0-9.]*\) % of a core, \([0-9.]*\) ms CPU per poll.*wineserver \([0-9.n/a]*\) % of a core.*|\1 \2 \3|p" \
+      "$out/watcher.txt")
+    printf 'Queue watcher alone, %d other queue(s), medians of %d runs:' "$q" "$runs"
+    for column in 1 2 3; do
+      printf ' %s' "$(cut -d' ' -f$column <<<"$lines" | grep -v '^n/a$' | median)"
+    done
+    echo " (% of a core, ms CPU per poll, wineserver % of a core)"
+  done >>"$out/watcher.txt"
+}
+
+if [ "$mode" = --in-sandbox-watcher ]; then
+  watcher_figures "$runs"
+  {
+    echo "Queue watcher of $(git log -1 --format='%h %cs' 2>/dev/null || echo 'this tree'), $(nproc) processors, load $(cut -d' ' -f1-3 /proc/loadavg)"
+    cat "$out/watcher.txt"
+  } | tee "$out/summary.txt"
+  exit 0
+fi
 
 # The programs write UTF-8: to files, never through a Wine console.
 for i in $(seq "$runs"); do
@@ -94,11 +150,8 @@ fresh_prefix
   echo "bench: the USB wait could not be measured in the installer" >>"$out/usb-wait.txt"
 end_prefix
 
+watcher_figures 1
 fresh_prefix
-{
-  "$WINELOADER" "$bench/tq_bench_watcher.exe" --seconds=10
-  "$WINELOADER" "$bench/tq_bench_watcher.exe" --seconds=10 --queues=5
-} >"$out/watcher.txt" 2>&1 || echo "bench: the queue watcher could not be measured" >>"$out/watcher.txt"
 "$WINELOADER" "$bench/tq_bench.exe" --report="$records" --release-medium="$release" \
   >"$out/report.txt" 2>&1
 end_prefix

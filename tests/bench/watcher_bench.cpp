@@ -1,7 +1,9 @@
 // tq_bench_watcher.exe: the USB queue watcher of the installer (QueueWatcher over the real
 // spooler, as the installer runs it) polling for a queue that never comes, in this process
-// alone. Prints the CPU time of its thread per second of waiting and the polls it made.
-// Not a test; scripts/bench.sh runs it in a fresh prefix.
+// alone. Prints the CPU time of its thread as a share of one core and per poll, and the
+// wineserver's over the same seconds: Wine's spooler keeps its queues in the registry, which
+// the wineserver serves, so much of every listing is spent there. Not a test; scripts/bench.sh
+// runs it in a fresh prefix of its own.
 //   tq_bench_watcher.exe [--seconds=N] [--queues=K]   (K queues of another driver first)
 #include <windows.h>
 #include <winspool.h>
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "install/app/installation.h"
 #include "install/spooler/printer_settings.h"
@@ -37,6 +40,57 @@ double ThreadCpuMs(HANDLE thread) {
                10000.0;
     };
     return ms(kernel) + ms(user);
+}
+
+// The Linux side, through drive Z: (Wine maps it to /). Each prefix of the bench has a
+// wineserver of its own; inside the sandbox's PID namespace it is the only one.
+std::string ReadLinuxFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string text;
+    char chunk[512];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) text.append(chunk, got);
+    CloseHandle(file);
+    return text;
+}
+
+std::string WineserverStatPath() {
+    WIN32_FIND_DATAA entry{};
+    HANDLE search = FindFirstFileA("Z:\\proc\\*", &entry);
+    if (search == INVALID_HANDLE_VALUE) return {};
+    std::string found;
+    do {
+        const std::string name = entry.cFileName;
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const std::string folder = "Z:\\proc\\" + name;
+        // "wineserver" or "wineserver64", as Debian names it.
+        if (ReadLinuxFile(folder + "\\comm").rfind("wineserver", 0) == 0) {
+            found = folder + "\\stat";
+            break;
+        }
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return found;
+}
+
+// utime + stime of a Linux process in ms (clock ticks of 10 ms); -1 when unreadable.
+double LinuxProcessCpuMs(const std::string& statPath) {
+    if (statPath.empty()) return -1;
+    const std::string stat = ReadLinuxFile(statPath);
+    const auto end = stat.rfind(')');  // the command name may hold spaces
+    if (end == std::string::npos) return -1;
+    std::vector<std::string> fields;  // from field 3 (state) on
+    for (std::size_t at = end + 2; at < stat.size();) {
+        const auto next = stat.find(' ', at);
+        fields.push_back(stat.substr(at, next == std::string::npos ? next : next - at));
+        if (next == std::string::npos) break;
+        at = next + 1;
+    }
+    // Fields 14 (utime) and 15 (stime).
+    if (fields.size() < 13) return -1;
+    return (std::atof(fields[11].c_str()) + std::atof(fields[12].c_str())) * 10.0;
 }
 
 bool AddOtherQueues(int count) {
@@ -124,13 +178,16 @@ int main(int argc, char** argv) {
     if (thread == nullptr) return 1;
     // The first enumerations load the spooler's parts: not the steady wait.
     Sleep(500);
+    const std::string server = WineserverStatPath();
     LARGE_INTEGER start{}, end{}, frequency{};
+    const double serverBefore = LinuxProcessCpuMs(server);
     const double before = ThreadCpuMs(thread);
     const long pollsBefore = run.polls.load();
     QueryPerformanceCounter(&start);
     Sleep(static_cast<DWORD>(seconds) * 1000);  // the wait being measured
     const double after = ThreadCpuMs(thread);
     const long pollsAfter = run.polls.load();
+    const double serverAfter = LinuxProcessCpuMs(server);
     QueryPerformanceCounter(&end);
     QueryPerformanceFrequency(&frequency);
     run.pnpSucceeded.store(1);  // ends the watcher's loop
@@ -140,10 +197,17 @@ int main(int argc, char** argv) {
     const double wall = static_cast<double>(end.QuadPart - start.QuadPart) /
                         static_cast<double>(frequency.QuadPart);
     const long polls = pollsAfter - pollsBefore;
+    const double cpu = after - before;
+    // A share of one core: ms of CPU per second of waiting, over ten.
     std::printf(
-        "Queue watcher alone, %d other queue(s): %.0f ms CPU over %.1f s = %.1f ms CPU per "
-        "second of waiting; %ld polls (%.1f per second, %.2f ms CPU each)\n",
-        queues, after - before, wall, (after - before) / wall, polls, polls / wall,
-        polls > 0 ? (after - before) / static_cast<double>(polls) : 0.0);
+        "Queue watcher alone, %d other queue(s): %.1f %% of a core, %.2f ms CPU per poll "
+        "(%.0f ms CPU over %.1f s, %ld polls); ",
+        queues, cpu / wall / 10.0, polls > 0 ? cpu / static_cast<double>(polls) : 0.0, cpu, wall,
+        polls);
+    if (serverBefore >= 0 && serverAfter >= 0) {
+        std::printf("wineserver %.1f %% of a core\n", (serverAfter - serverBefore) / wall / 10.0);
+    } else {
+        std::printf("wineserver n/a %% of a core\n");
+    }
     return 0;
 }
