@@ -85,6 +85,20 @@ class QueueSettings {
     virtual void SetShareName(const std::string& name) = 0;
 };
 
+// The local queues listed again and again (the USB queue watcher polls them every 10 ms). Each
+// level keeps its buffer between calls (EnumerationBuffer): one call while the answer fits, the
+// size asked again only when the queues have outgrown it. No queue at all is an empty list here,
+// not a failure; a failure leaves `out` empty.
+class QueueListing {
+  public:
+    virtual ~QueueListing() = default;
+    // PRINTER_ENUM_LOCAL at level 4: the names alone, the cheapest answer (Windows 95, 98 and Me
+    // have no level 4 and fail).
+    virtual bool Names(std::vector<SpoolerText>& out) = 0;
+    // PRINTER_ENUM_LOCAL at level 2: the records ListPrinters gives.
+    virtual bool Printers(std::vector<PrinterRecord>& out) = 0;
+};
+
 // A queue opened with PRINTER_ALL_ACCESS; closed when the object goes.
 class OpenedQueue {
   public:
@@ -109,6 +123,8 @@ class Spooler {
     virtual bool ListDrivers(const char* environment, std::vector<DriverRecord>& out) = 0;
     virtual bool ListPrinters(std::vector<PrinterRecord>& out) = 0;  // PRINTER_ENUM_LOCAL, level 2
     virtual bool ListMonitors(std::vector<MonitorRecord>& out) = 0;  // level 1
+    // A listing of the local queues to be made many times; its buffers go with it.
+    virtual std::unique_ptr<QueueListing> MakeQueueListing() = 0;
 
     // OpenPrinterA with PRINTER_ALL_ACCESS; nullptr when it fails.
     virtual std::unique_ptr<OpenedQueue> OpenQueue(const std::string& printerName) = 0;

@@ -6,6 +6,8 @@
 #include <memory>
 #include <new>
 
+#include "platform/enumeration_buffer.h"
+
 namespace tq {
 
 namespace {
@@ -40,6 +42,47 @@ bool EnumerateInto(std::vector<Record>& out, Call call, Convert convert) {
     for (DWORD i = 0; i < count; ++i) out.push_back(convert(records[i]));
     return true;
 }
+
+PrinterRecord RecordOf(const PRINTER_INFO_2A& r) {
+    return PrinterRecord{Text(r.pPrinterName), Text(r.pShareName), Text(r.pPortName),
+                         Text(r.pDriverName), r.Attributes};
+}
+
+// EnumPrintersA over the local queues at `level` into a buffer kept by the caller.
+template <typename Info, typename Record, typename Convert>
+bool ListLocalPrinters(EnumerationBuffer& buffer, DWORD level, std::vector<Record>& out,
+                       Convert convert) {
+    out.clear();
+    std::uint32_t count = 0;
+    const auto call = [level](unsigned char* data, std::uint32_t size, std::uint32_t& needed,
+                              std::uint32_t& returned) {
+        DWORD neededBytes = 0, records = 0;
+        const BOOL ok =
+            EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, level, data, size, &neededBytes, &records);
+        needed = neededBytes;
+        returned = records;
+        return ok != FALSE;
+    };
+    if (!buffer.Fill(call, count)) return false;
+    const auto* records = reinterpret_cast<const Info*>(buffer.Data());
+    for (std::uint32_t i = 0; i < count; ++i) out.push_back(convert(records[i]));
+    return true;
+}
+
+class Win32QueueListing : public QueueListing {
+  public:
+    bool Names(std::vector<SpoolerText>& out) override {
+        return ListLocalPrinters<PRINTER_INFO_4A>(
+            names_, 4, out, [](const PRINTER_INFO_4A& r) { return Text(r.pPrinterName); });
+    }
+    bool Printers(std::vector<PrinterRecord>& out) override {
+        return ListLocalPrinters<PRINTER_INFO_2A>(printers_, 2, out, RecordOf);
+    }
+
+  private:
+    EnumerationBuffer names_;
+    EnumerationBuffer printers_;
+};
 
 // A level-2 record read whole; changed fields point into strings owned here.
 class Win32QueueSettings : public QueueSettings {
@@ -219,10 +262,11 @@ bool Win32Spooler::ListPrinters(std::vector<PrinterRecord>& out) {
         [](BYTE* buf, DWORD size, DWORD* needed, DWORD* returned) {
             return EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buf, size, needed, returned);
         },
-        [](const PRINTER_INFO_2A& r) {
-            return PrinterRecord{Text(r.pPrinterName), Text(r.pShareName), Text(r.pPortName),
-                                 Text(r.pDriverName), r.Attributes};
-        });
+        RecordOf);
+}
+
+std::unique_ptr<QueueListing> Win32Spooler::MakeQueueListing() {
+    return std::make_unique<Win32QueueListing>();
 }
 
 bool Win32Spooler::ListMonitors(std::vector<MonitorRecord>& out) {

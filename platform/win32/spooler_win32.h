@@ -10,6 +10,7 @@ class Win32Spooler : public Spooler {
     bool ListDrivers(const char* environment, std::vector<DriverRecord>& out) override;
     bool ListPrinters(std::vector<PrinterRecord>& out) override;
     bool ListMonitors(std::vector<MonitorRecord>& out) override;
+    std::unique_ptr<QueueListing> MakeQueueListing() override;
     std::unique_ptr<OpenedQueue> OpenQueue(const std::string& printerName) override;
     PrinterForUse ReadPrinterForUse(const std::string& printerName) override;
     SpoolerResult RegisterMonitor(const MonitorSpec& monitor) override;

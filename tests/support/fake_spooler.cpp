@@ -95,18 +95,45 @@ bool FakeSpooler::ListDrivers(const char* environment, std::vector<DriverRecord>
     return true;
 }
 
-bool FakeSpooler::ListPrinters(std::vector<PrinterRecord>& out) {
+bool FakeSpooler::ListRecords(std::vector<PrinterRecord>& out) {
     ++printerListings;
     out.clear();
-    const bool ok = !failPrinters && !queues.empty();
-    if (ok) {
+    if (!failPrinters) {
         for (const auto& q : queues) {
             out.push_back({q.name, q.shareName, q.port, q.driver, q.attributes});
         }
     }
     for (auto& q : addAfterNextPrinterListing) queues.push_back(std::move(q));
     addAfterNextPrinterListing.clear();
+    return !failPrinters;
+}
+
+bool FakeSpooler::ListPrinters(std::vector<PrinterRecord>& out) {
+    // The two-call form reports failure when the spooler has nothing to list.
+    const bool ok = ListRecords(out) && !out.empty();
+    if (!ok) out.clear();
     return ok;
+}
+
+// A kept listing answers no queue at all with an empty list.
+class FakeQueueListing : public QueueListing {
+  public:
+    explicit FakeQueueListing(FakeSpooler& spooler) : spooler_(spooler) {}
+    bool Names(std::vector<SpoolerText>& out) override {
+        ++spooler_.nameListings;
+        out.clear();
+        if (spooler_.failNames) return false;
+        for (const auto& q : spooler_.queues) out.push_back(q.name);
+        return true;
+    }
+    bool Printers(std::vector<PrinterRecord>& out) override { return spooler_.ListRecords(out); }
+
+  private:
+    FakeSpooler& spooler_;
+};
+
+std::unique_ptr<QueueListing> FakeSpooler::MakeQueueListing() {
+    return std::make_unique<FakeQueueListing>(*this);
 }
 
 bool FakeSpooler::ListMonitors(std::vector<MonitorRecord>& out) {

@@ -54,6 +54,7 @@ class FakeSpooler : public Spooler {
     bool failDrivers = false;
     bool failPrinters = false;
     bool failMonitors = false;
+    bool failNames = false;  // a kept listing's names (level 4), as on Windows 95, 98 and Me
     std::set<std::string> failOpen, failRead, failWrite, failDelete;
     // Errors the Add calls fail with (0: they succeed, or fail as Windows does on a duplicate).
     std::uint32_t addMonitorError = 0;
@@ -73,7 +74,8 @@ class FakeSpooler : public Spooler {
     int driverListings = 0;
     int printerListings = 0;
     int monitorListings = 0;
-    int openQueues = 0;  // queues opened and not yet closed
+    int nameListings = 0;  // a kept listing's names; its records count as printerListings
+    int openQueues = 0;    // queues opened and not yet closed
     std::vector<unsigned> announcements;
 
     // Queues that appear right after the next printer listing: lets a test change the spooler
@@ -83,12 +85,19 @@ class FakeSpooler : public Spooler {
     bool ListDrivers(const char* environment, std::vector<DriverRecord>& out) override;
     bool ListPrinters(std::vector<PrinterRecord>& out) override;
     bool ListMonitors(std::vector<MonitorRecord>& out) override;
+    std::unique_ptr<QueueListing> MakeQueueListing() override;
     std::unique_ptr<OpenedQueue> OpenQueue(const std::string& printerName) override;
     PrinterForUse ReadPrinterForUse(const std::string& printerName) override;
     SpoolerResult RegisterMonitor(const MonitorSpec& monitor) override;
     SpoolerResult RegisterDriver(const DriverSpec& driver) override;
     bool CreateQueue(const QueueSpec& queue) override;
     void AnnounceSettingChange(unsigned timeoutMs) override { announcements.push_back(timeoutMs); }
+
+  private:
+    friend class FakeQueueListing;
+    // The level-2 records of every queue: one printer listing (the queues waiting for it
+    // appear after it).
+    bool ListRecords(std::vector<PrinterRecord>& out);
 };
 
 }  // namespace tq::test

@@ -60,6 +60,10 @@ TEST_F(Win32SpoolerTest, AFreshPrefixHasNoQueuesOfTheModel) {
     EXPECT_FALSE(FindDriverPrinter(spooler, kModel, kModel));
     EXPECT_EQ(ListDriverPrinters(spooler, kModel, nullptr, 0), 0);
     EXPECT_FALSE(FindPrinterDriver(spooler, nullptr, kModel));
+    // A kept listing answers even a spooler without queues.
+    std::vector<SpoolerText> names;
+    EXPECT_TRUE(spooler.MakeQueueListing()->Names(names));
+    EXPECT_EQ(names.size(), printers.size());
 }
 
 TEST_F(Win32SpoolerTest, ListsAndMatchesQueuesCreatedThroughTheSpooler) {
@@ -125,6 +129,42 @@ TEST_F(Win32SpoolerTest, PrinterForUseNamesItsDriverOrTheOpenError) {
     EXPECT_TRUE(remote.opened);
     EXPECT_FALSE(remote.read) << "Wine now reads a printer opened by its server name: the "
                                  "shared printer scenario can check the driver end to end";
+}
+
+// The queue watcher's listing, kept across calls while the queues outgrow the buffers it had:
+// names (level 4) and records (level 2) as ListPrinters gives them, in its order.
+TEST_F(Win32SpoolerTest, AKeptListingAnswersAsListPrintersWhileTheQueuesOutgrowItsBuffers) {
+    ASSERT_TRUE(AddDriver("Other Driver"));
+    const auto listing = spooler.MakeQueueListing();
+    const auto expectListPrinters = [&] {
+        std::vector<PrinterRecord> expected;
+        ASSERT_TRUE(spooler.ListPrinters(expected));
+        std::vector<SpoolerText> names;
+        std::vector<PrinterRecord> records;
+        ASSERT_TRUE(listing->Names(names));
+        ASSERT_TRUE(listing->Printers(records));
+        ASSERT_EQ(names.size(), expected.size());
+        ASSERT_EQ(records.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(names[i], expected[i].printerName);
+            EXPECT_EQ(records[i].printerName, expected[i].printerName);
+            EXPECT_EQ(records[i].shareName, expected[i].shareName);
+            EXPECT_EQ(records[i].portName, expected[i].portName);
+            EXPECT_EQ(records[i].driverName, expected[i].driverName);
+            EXPECT_EQ(records[i].attributes, expected[i].attributes);
+        }
+    };
+    expectListPrinters();
+    // A level-4 record is two pointers and a word besides its name: sixty such names take more
+    // than the 4 KiB the first listing of names kept.
+    for (int i = 1; i <= 60; ++i) {
+        const std::string name = "Queue of a kept listing, with a long name, " + std::to_string(i);
+        ASSERT_TRUE(AddQueue(name.c_str(), "LPT2:", "Other Driver", nullptr));
+        if (i % 20 == 0) expectListPrinters();
+    }
+    std::vector<SpoolerText> names;
+    ASSERT_TRUE(listing->Names(names));
+    EXPECT_GE(names.size(), 60u);
 }
 
 TEST_F(Win32SpoolerTest, MonitorsAreEnumerated) {
