@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "install/model.h"
-#include "install/spooler/spooler_queries.h"
+#include "install/spooler/queue_watch.h"
 #include "install/system/platform_class.h"
 #include "platform/text.h"
 
@@ -20,20 +20,6 @@ int Fail(InstallJob& job, long argument) {
     LogLine(job, "installation failed");
     Post(job, StageFailed, argument);
     return 0;
-}
-
-// The names of the model's queues, in the spooler's order.
-std::vector<std::string> ModelQueues(Spooler& spooler) {
-    const int count = ListDriverPrinters(spooler, kModelDriverName, nullptr, 0);
-    if (count <= 0) return {};
-    std::vector<PrinterEntry> entries(static_cast<std::size_t>(count), PrinterEntry{});
-    const int listed =
-        ListDriverPrinters(spooler, kModelDriverName, entries.data(), entries.size());
-    std::vector<std::string> names;
-    for (int i = 0; i < std::min(listed, count); ++i) {
-        names.emplace_back(FieldText(entries[static_cast<std::size_t>(i)].name));
-    }
-    return names;
 }
 
 }  // namespace
@@ -70,11 +56,16 @@ int RunInstallation(InstallJob& job, int connectionType, InstallationSteps& step
 }
 
 bool QueueWatcher::Run() {
-    const std::vector<std::string> before = ModelQueues(spooler);
+    // The model's queues are read whole at the start and for a driver update reported as done;
+    // in between, only in the polls where the names of the local queues changed (and about
+    // once a second).
+    DriverQueueWatch queues(spooler, kModelDriverName);
+    const std::vector<std::string> before = queues.Poll(true);
     std::vector<std::string> now;
     for (;;) {
-        now = ModelQueues(spooler);
-        if ((!now.empty() && now.size() > before.size()) || pnpSucceeded.load() != 0) break;
+        const bool succeeded = pnpSucceeded.load() != 0;
+        now = queues.Poll(succeeded);
+        if ((!now.empty() && now.size() > before.size()) || succeeded) break;
         sleep10ms();
     }
 

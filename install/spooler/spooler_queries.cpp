@@ -10,6 +10,9 @@ namespace {
 bool Matches(const SpoolerText& field, std::string_view wanted) {
     return field.has_value() && MbsEqualNoCase(*field, wanted);
 }
+bool UsesDriver(const PrinterRecord& p, std::string_view driverName) {
+    return p.printerName && Matches(p.driverName, driverName);
+}
 }  // namespace
 
 bool FindPrinterDriver(Spooler& spooler, const char* environment, std::string_view driverName) {
@@ -40,7 +43,7 @@ int ListDriverPrinters(Spooler& spooler, std::string_view driverName, PrinterEnt
     if (!spooler.ListPrinters(printers)) return 0;
     int count = 0;
     for (const auto& p : printers) {
-        if (!p.printerName || !Matches(p.driverName, driverName)) continue;
+        if (!UsesDriver(p, driverName)) continue;
         const auto k = static_cast<std::size_t>(count);
         if (entries != nullptr && k < capacity) {
             BoundedCopy(entries[k].name, *p.printerName);
@@ -49,6 +52,18 @@ int ListDriverPrinters(Spooler& spooler, std::string_view driverName, PrinterEnt
         ++count;
     }
     return count;
+}
+
+std::vector<std::string> DriverPrinterNames(const std::vector<PrinterRecord>& printers,
+                                            std::string_view driverName) {
+    std::vector<std::string> names;
+    for (const auto& p : printers) {
+        if (!UsesDriver(p, driverName)) continue;
+        PrinterEntry entry{};
+        BoundedCopy(entry.name, *p.printerName);
+        names.emplace_back(FieldText(entry.name));
+    }
+    return names;
 }
 
 bool FindShareName(Spooler& spooler, std::string_view shareName, std::string_view exceptPrinter) {

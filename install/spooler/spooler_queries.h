@@ -1,9 +1,12 @@
 // The five questions the installer asks the local spooler. Each enumerates once, compares one
-// name field without regard to case and keeps nothing.
+// name field without regard to case and keeps nothing. DriverPrinterNames asks the driver
+// question of records listed already.
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/spooler.h"
 
@@ -26,6 +29,11 @@ bool FindDriverPrinter(Spooler& spooler, std::string_view driverName, std::strin
 // records are ever written.
 int ListDriverPrinters(Spooler& spooler, std::string_view driverName, PrinterEntry* entries,
                        std::size_t capacity);
+
+// The names of the queues in `printers` that use driverName, in their order, each cut as
+// ListDriverPrinters cuts it into a PrinterEntry.
+std::vector<std::string> DriverPrinterNames(const std::vector<PrinterRecord>& printers,
+                                            std::string_view driverName);
 
 // A local queue shares under this name; the share of the queue `exceptPrinter` (when given)
 // does not count.

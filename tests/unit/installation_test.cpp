@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
 #include "install/system/platform_class.h"
 #include "tests/support/fake_progress.h"
 #include "tests/support/fake_setup_libraries.h"
@@ -123,7 +126,8 @@ class FixedSystem : public SystemInfo {
     }
 };
 
-struct WatcherFixture : ::testing::Test {
+// A watcher over a fake spooler, as the installer wires it, that counts its sleeps.
+struct WatcherRig {
     FakeSpooler spooler;
     FakeSetupLibraries libraries;
     FixedSystem system;
@@ -149,7 +153,7 @@ struct WatcherFixture : ::testing::Test {
                              ++sleeps;
                              if (onSleep) onSleep();
                          }};
-    void SetUp() override {
+    WatcherRig() {
         spooler.AddDriver("Kestra TQ8240 Series");
         settings.SetPrinterName("Kestra TQ8240 Series");
         settings.setAsDefault = 0;
@@ -161,6 +165,8 @@ struct WatcherFixture : ::testing::Test {
         };
     }
 };
+
+struct WatcherFixture : ::testing::Test, WatcherRig {};
 
 TEST_F(WatcherFixture, PollsUntilANewQueueAppearsThenConfiguresItAndReports) {
     settings.SetPrinterName("Office USB");
@@ -210,6 +216,78 @@ TEST_F(WatcherFixture, TheFirstFailingStepStopsAndReportsFailure) {
     EXPECT_EQ(readyPosts, 0);
     EXPECT_EQ(pnpSucceeded.load(), 0);
     EXPECT_EQ(signals.pnpSignals, 1);
+}
+
+// The wait ends in the poll where the model has more queues than before, whatever else the
+// spooler does meanwhile, and the queue configured is the first of the model's not there before.
+constexpr char kModel[] = "Kestra TQ8240 Series";
+constexpr char kOther[] = "Contoso Laser 500";
+
+TEST(QueueWatcherWait, EndsInThePollWhereTheModelHasMoreQueuesThanBefore) {
+    using Change = std::function<void(FakeSpooler&)>;
+    struct Case {
+        const char* what;
+        std::vector<std::pair<const char*, const char*>> queues;  // name and driver, at the start
+        std::map<int, Change> afterSleep;  // what the spooler does after that many sleeps
+        int driverUpdateDoneAfter;         // pnpSucceeded set after that many sleeps (-1: never)
+        int sleeps;                        // when the wait ends
+        const char* configured;            // the queue that becomes "Office USB"
+    };
+    const auto add = [](const char* name, const char* driver) {
+        return [name, driver](FakeSpooler& s) { s.AddQueue(name, "USB001", driver); };
+    };
+    const Case cases[] = {
+        {"another driver's queue does not end the wait; the model's does",
+         {{"Contoso 1", kOther}},
+         {{1, add("Contoso 2", kOther)}, {4, add(kModel, kModel)}},
+         -1,
+         4,
+         kModel},
+        {"a model queue replaced by another in one poll is no new queue; the first of the model's "
+         "not there before is configured when one more comes",
+         {{"Kestra A", kModel}},
+         {{1,
+           [](FakeSpooler& s) {
+               s.queues.clear();
+               s.AddQueue("Kestra B", "USB001", kModel);
+           }},
+          {3, add("Kestra C", kModel)}},
+         -1,
+         3,
+         "Kestra B"},
+        {"a queue whose name changed in case alone was there before",
+         {{"Kestra Office", kModel}},
+         {{2,
+           [](FakeSpooler& s) {
+               s.queues[0].name = "KESTRA OFFICE";
+               s.AddQueue("Kestra TQ8240 Series (Copy 1)", "USB001", kModel);
+           }}},
+         -1,
+         2,
+         "Kestra TQ8240 Series (Copy 1)"},
+        {"a driver update reported as done reads the queues whatever their names",
+         {{"USB Printer", kOther}},
+         {{1, [](FakeSpooler& s) { s.queues[0].driver = kModel; }}},
+         3,
+         3,
+         "USB Printer"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WatcherRig rig;
+        for (const auto& [name, driver] : c.queues) rig.spooler.AddQueue(name, "USB001", driver);
+        rig.settings.SetPrinterName("Office USB");
+        rig.settings.renameRequired = 1;
+        rig.onSleep = [&rig, &c] {
+            const auto change = c.afterSleep.find(rig.sleeps);
+            if (change != c.afterSleep.end()) change->second(rig.spooler);
+            if (rig.sleeps == c.driverUpdateDoneAfter) rig.pnpSucceeded = 1;
+        };
+        EXPECT_TRUE(rig.watcher.Run());
+        EXPECT_EQ(rig.sleeps, c.sleeps);
+        EXPECT_NE(rig.spooler.FindQueue("Office USB"), nullptr);
+        EXPECT_EQ(rig.spooler.FindQueue(c.configured), nullptr) << "renamed";
+    }
 }
 
 }  // namespace
