@@ -92,6 +92,10 @@ class QueueSettings {
 class QueueListing {
   public:
     virtual ~QueueListing() = default;
+    // False when the spooler's own store of the local queues (the registry key that holds one
+    // subkey per queue) has reported no change since the last call; true when it has, on the
+    // first call, and wherever no such report can be had (the caller then lists every time).
+    virtual bool MayHaveChanged() = 0;
     // PRINTER_ENUM_LOCAL at level 4: the names alone, the cheapest answer (Windows 95, 98 and Me
     // have no level 4 and fail).
     virtual bool Names(std::vector<SpoolerText>& out) = 0;

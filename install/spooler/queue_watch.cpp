@@ -10,12 +10,15 @@ DriverQueueWatch::DriverQueueWatch(Spooler& spooler, std::string_view driverName
     : listing_(spooler.MakeQueueListing()), driverName_(driverName) {}
 
 const std::vector<std::string>& DriverQueueWatch::Poll(bool readRecords) {
-    // The names first: a queue that comes between the two listings differs from them at the
-    // next poll and is read then.
-    const bool listed = listing_->Names(names_);
     ++pollsSinceRead_;
-    if (readRecords || !listed || !namesKnown_ || names_ != namesRead_ ||
-        pollsSinceRead_ >= kReadEvery) {
+    const bool due = readRecords || !namesKnown_ || pollsSinceRead_ >= kReadEvery;
+    // Asked every poll: a change reported since the last one is taken in this one.
+    const bool mayHaveChanged = listing_->MayHaveChanged();
+    if (!due && !mayHaveChanged) return queues_;
+    // The names before the records: a queue that comes between the two listings differs from
+    // them at the next poll and is read then.
+    const bool listed = listing_->Names(names_);
+    if (due || !listed || names_ != namesRead_) {
         std::swap(namesRead_, names_);
         pollsSinceRead_ = 0;
         // A failed read finds no queue of the driver, as a failed listing always has, and is

@@ -1,9 +1,10 @@
 // The local queues of one driver, watched by polling: the USB queue watcher waits with it for
-// the queue plug-and-play makes. Every poll lists the queue names alone, the cheapest answer of
-// the spooler; the level-2 records, the only ones that name a queue's driver, are read when the
-// names differ from those listed before the last read, when the names cannot be listed, when
-// the caller asks, after a read that failed, and at the latest on every kReadEvery-th poll (a
-// queue that keeps its name while its driver changes shows in no list of names).
+// the queue plug-and-play makes. A poll lists the queue names alone, the cheapest answer of the
+// spooler, unless the spooler reports that nothing changed (QueueListing::MayHaveChanged); the
+// level-2 records, the only ones that name a queue's driver, are read when the names differ
+// from those listed before the last read, when the names cannot be listed, when the caller
+// asks, after a read that failed, and at the latest on every kReadEvery-th poll (a queue that
+// keeps its name while its driver changes shows in no list of names).
 #pragma once
 
 #include <memory>

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "platform/enumeration_buffer.h"
+#include "platform/win32/owners.h"
 
 namespace tq {
 
@@ -69,8 +70,32 @@ bool ListLocalPrinters(EnumerationBuffer& buffer, DWORD level, std::vector<Recor
     return true;
 }
 
+// Where the spooler keeps the local queues, one subkey each, on Windows NT and later and under
+// Wine. Windows 95, 98 and Me have no change notification.
+constexpr char kQueuesKey[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers";
+
 class Win32QueueListing : public QueueListing {
   public:
+    Win32QueueListing() : changed_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kQueuesKey, 0, KEY_NOTIFY, &key) == ERROR_SUCCESS) {
+            key_ = key;
+        }
+    }
+    ~Win32QueueListing() override {
+        if (key_ != nullptr) RegCloseKey(key_);
+    }
+    Win32QueueListing(const Win32QueueListing&) = delete;
+    Win32QueueListing& operator=(const Win32QueueListing&) = delete;
+
+    bool MayHaveChanged() override {
+        if (armed_ && WaitForSingleObject(changed_.get(), 0) == WAIT_TIMEOUT) return false;
+        // The first call, a change reported, or no report to be had: ask for the next change
+        // before the caller lists, so that none falls between its listing and the next call.
+        armed_ = Arm();
+        return true;
+    }
+
     bool Names(std::vector<SpoolerText>& out) override {
         return ListLocalPrinters<PRINTER_INFO_4A>(
             names_, 4, out, [](const PRINTER_INFO_4A& r) { return Text(r.pPrinterName); });
@@ -80,8 +105,22 @@ class Win32QueueListing : public QueueListing {
     }
 
   private:
+    // RegNotifyChangeKeyValue on the whole subtree: queues added, removed or renamed, and any
+    // value of one written. Looked up at run time: Windows 95 and 98 may lack the export.
+    bool Arm() {
+        using NotifyFn = LONG WINAPI(HKEY, BOOL, DWORD, HANDLE, BOOL);
+        static NotifyFn* const notify = reinterpret_cast<NotifyFn*>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegNotifyChangeKeyValue")));
+        return notify != nullptr && key_ != nullptr && changed_.get() != nullptr &&
+               notify(key_, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                      changed_.get(), TRUE) == ERROR_SUCCESS;
+    }
+
     EnumerationBuffer names_;
     EnumerationBuffer printers_;
+    KernelHandle changed_;  // auto-reset event the notification signals
+    HKEY key_ = nullptr;
+    bool armed_ = false;
 };
 
 // A level-2 record read whole; changed fields point into strings owned here.

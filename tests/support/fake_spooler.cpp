@@ -119,6 +119,15 @@ bool FakeSpooler::ListPrinters(std::vector<PrinterRecord>& out) {
 class FakeQueueListing : public QueueListing {
   public:
     explicit FakeQueueListing(FakeSpooler& spooler) : spooler_(spooler) {}
+    bool MayHaveChanged() override {
+        std::vector<PrinterRecord> now;
+        for (const auto& q : spooler_.queues) {
+            now.push_back({q.name, q.shareName, q.port, q.driver, q.attributes});
+        }
+        const bool changed = !reported_ || !SameRecords(now, *reported_);
+        reported_ = std::move(now);
+        return changed || !spooler_.reportsChanges;
+    }
     bool Names(std::vector<SpoolerText>& out) override {
         ++spooler_.nameListings;
         out.clear();
@@ -129,7 +138,18 @@ class FakeQueueListing : public QueueListing {
     bool Printers(std::vector<PrinterRecord>& out) override { return spooler_.ListRecords(out); }
 
   private:
+    static bool SameRecords(const std::vector<PrinterRecord>& a,
+                            const std::vector<PrinterRecord>& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                          [](const PrinterRecord& x, const PrinterRecord& y) {
+                              return x.printerName == y.printerName && x.shareName == y.shareName &&
+                                     x.portName == y.portName && x.driverName == y.driverName &&
+                                     x.attributes == y.attributes;
+                          });
+    }
+
     FakeSpooler& spooler_;
+    std::optional<std::vector<PrinterRecord>> reported_;
 };
 
 std::unique_ptr<QueueListing> FakeSpooler::MakeQueueListing() {

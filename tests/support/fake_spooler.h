@@ -55,6 +55,10 @@ class FakeSpooler : public Spooler {
     bool failPrinters = false;
     bool failMonitors = false;
     bool failNames = false;  // a kept listing's names (level 4), as on Windows 95, 98 and Me
+    // Whether a kept listing hears of changes: then it reports one when a queue's name, driver,
+    // port, share or attributes differ from what they were at its last call; else it answers
+    // "may have changed" every time.
+    bool reportsChanges = false;
     std::set<std::string> failOpen, failRead, failWrite, failDelete;
     // Errors the Add calls fail with (0: they succeed, or fail as Windows does on a duplicate).
     std::uint32_t addMonitorError = 0;

@@ -274,19 +274,25 @@ TEST(QueueWatcherWait, EndsInThePollWhereTheModelHasMoreQueuesThanBefore) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        WatcherRig rig;
-        for (const auto& [name, driver] : c.queues) rig.spooler.AddQueue(name, "USB001", driver);
-        rig.settings.SetPrinterName("Office USB");
-        rig.settings.renameRequired = 1;
-        rig.onSleep = [&rig, &c] {
-            const auto change = c.afterSleep.find(rig.sleeps);
-            if (change != c.afterSleep.end()) change->second(rig.spooler);
-            if (rig.sleeps == c.driverUpdateDoneAfter) rig.pnpSucceeded = 1;
-        };
-        EXPECT_TRUE(rig.watcher.Run());
-        EXPECT_EQ(rig.sleeps, c.sleeps);
-        EXPECT_NE(rig.spooler.FindQueue("Office USB"), nullptr);
-        EXPECT_EQ(rig.spooler.FindQueue(c.configured), nullptr) << "renamed";
+        for (const bool reportsChanges : {false, true}) {
+            SCOPED_TRACE(reportsChanges ? "the spooler reports changes" : "no change reports");
+            WatcherRig rig;
+            rig.spooler.reportsChanges = reportsChanges;
+            for (const auto& [name, driver] : c.queues) {
+                rig.spooler.AddQueue(name, "USB001", driver);
+            }
+            rig.settings.SetPrinterName("Office USB");
+            rig.settings.renameRequired = 1;
+            rig.onSleep = [&rig, &c] {
+                const auto change = c.afterSleep.find(rig.sleeps);
+                if (change != c.afterSleep.end()) change->second(rig.spooler);
+                if (rig.sleeps == c.driverUpdateDoneAfter) rig.pnpSucceeded = 1;
+            };
+            EXPECT_TRUE(rig.watcher.Run());
+            EXPECT_EQ(rig.sleeps, c.sleeps);
+            EXPECT_NE(rig.spooler.FindQueue("Office USB"), nullptr);
+            EXPECT_EQ(rig.spooler.FindQueue(c.configured), nullptr) << "renamed";
+        }
     }
 }
 

@@ -114,6 +114,67 @@ TEST(DriverQueueWatch, ReadsTheRecordsOnlyInThePollsWhereTheNamesChanged) {
     }
 }
 
+TEST(DriverQueueWatch, ListsNothingWhileTheSpoolerReportsNoChange) {
+    const auto nothing = [](FakeSpooler&) {};
+    struct Step {
+        std::function<void(FakeSpooler&)> change;
+        bool readRecords;
+        Names answer;
+        bool listed;  // the names
+        bool read;    // the records
+    };
+    struct Case {
+        const char* what;
+        std::vector<Step> polls;  // after the first, which reads: "Kestra A" and "Contoso 1"
+    };
+    const Case cases[] = {
+        {"quiet polls ask the spooler for nothing",
+         {{nothing, false, {"Kestra A"}, false, false},
+          {nothing, false, {"Kestra A"}, false, false}}},
+        {"another driver's queue: listed and read, the same answer",
+         {{[](FakeSpooler& s) { Add(s, "Contoso 2", kOther); }, false, {"Kestra A"}, true, true},
+          {nothing, false, {"Kestra A"}, false, false}}},
+        {"a new queue of the driver is in the answer of the poll it is reported in",
+         {{[](FakeSpooler& s) { Add(s, "Kestra B", kModel); },
+           false,
+           {"Kestra A", "Kestra B"},
+           true,
+           true}}},
+        {"a change that leaves the names alone is listed, not read",
+         {{[](FakeSpooler& s) { s.queues[1].port = "LPT2:"; }, false, {"Kestra A"}, true, false},
+          {nothing, false, {"Kestra A"}, false, false}}},
+        {"the caller asks",
+         {{nothing, true, {"Kestra A"}, true, true}, {nothing, false, {"Kestra A"}, false, false}}},
+        {"names that cannot be listed: every poll lists and reads",
+         {{[](FakeSpooler& s) { s.failNames = true; }, false, {"Kestra A"}, false, false},
+          {[](FakeSpooler& s) { Add(s, "Kestra B", kModel); },
+           false,
+           {"Kestra A", "Kestra B"},
+           true,
+           true},
+          {nothing, false, {"Kestra A", "Kestra B"}, true, true}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeSpooler spooler;
+        spooler.reportsChanges = true;
+        Add(spooler, "Kestra A", kModel);
+        Add(spooler, "Contoso 1", kOther);
+        DriverQueueWatch watch(spooler, kModel);
+        EXPECT_EQ(watch.Poll(true), Names{"Kestra A"});
+        for (std::size_t i = 0; i < c.polls.size(); ++i) {
+            SCOPED_TRACE(i + 1);
+            const Step& poll = c.polls[i];
+            poll.change(spooler);
+            const int namesBefore = spooler.nameListings;
+            const int recordsBefore = spooler.printerListings;
+            EXPECT_EQ(watch.Poll(poll.readRecords), poll.answer);
+            EXPECT_EQ(spooler.nameListings - namesBefore, poll.listed ? 1 : 0);
+            EXPECT_EQ(spooler.printerListings - recordsBefore, poll.read ? 1 : 0);
+        }
+    }
+}
+
 TEST(DriverQueueWatch, AQueueWhoseDriverChangesUnderItsNameIsSeenAtTheRegularRead) {
     FakeSpooler spooler;
     Add(spooler, "USB Printer", kOther);

@@ -167,6 +167,35 @@ TEST_F(Win32SpoolerTest, AKeptListingAnswersAsListPrintersWhileTheQueuesOutgrowI
     EXPECT_GE(names.size(), 60u);
 }
 
+// The listing hears of changes from the spooler's registry key: a queue added, one whose
+// record is written, one deleted; nothing in between.
+TEST_F(Win32SpoolerTest, AKeptListingHearsWhenTheQueuesMayHaveChanged) {
+    ASSERT_TRUE(AddDriver("Other Driver"));
+    const auto listing = spooler.MakeQueueListing();
+    EXPECT_TRUE(listing->MayHaveChanged()) << "nothing is known at first";
+    EXPECT_FALSE(listing->MayHaveChanged());
+    ASSERT_TRUE(AddQueue("Changing Queue", "LPT2:", "Other Driver", nullptr));
+    EXPECT_TRUE(listing->MayHaveChanged());
+    EXPECT_FALSE(listing->MayHaveChanged());
+    {
+        const auto queue = spooler.OpenQueue("Changing Queue");
+        ASSERT_NE(queue, nullptr);
+        const auto settings = queue->ReadSettings();
+        ASSERT_NE(settings, nullptr);
+        settings->SetAttributes(settings->Attributes() | PRINTER_ATTRIBUTE_HIDDEN);
+        ASSERT_TRUE(queue->WriteSettings(*settings));
+    }
+    EXPECT_TRUE(listing->MayHaveChanged());
+    EXPECT_FALSE(listing->MayHaveChanged());
+    {
+        const auto queue = spooler.OpenQueue("Changing Queue");
+        ASSERT_NE(queue, nullptr);
+        ASSERT_TRUE(queue->Delete());
+    }
+    EXPECT_TRUE(listing->MayHaveChanged());
+    EXPECT_FALSE(listing->MayHaveChanged());
+}
+
 TEST_F(Win32SpoolerTest, MonitorsAreEnumerated) {
     // A fresh prefix has the "Local Port" monitor.
     EXPECT_TRUE(FindMonitor(spooler, "local port"));
