@@ -218,11 +218,12 @@ TEST_F(WatcherFixture, TheFirstFailingStepStopsAndReportsFailure) {
     EXPECT_EQ(signals.pnpSignals, 1);
 }
 
-// The wait ends in the poll where the model has more queues than before, whatever else the
-// spooler does meanwhile, and the queue configured is the first of the model's not there before.
 constexpr char kModel[] = "Kestra TQ8240 Series";
 constexpr char kOther[] = "Contoso Laser 500";
 
+// The wait ends in the poll where the model has more queues than before, whatever else the
+// spooler does meanwhile, and the queue configured is the first of the model's not there before;
+// with change reports from the spooler or without.
 TEST(QueueWatcherWait, EndsInThePollWhereTheModelHasMoreQueuesThanBefore) {
     using Change = std::function<void(FakeSpooler&)>;
     struct Case {
@@ -265,7 +266,8 @@ TEST(QueueWatcherWait, EndsInThePollWhereTheModelHasMoreQueuesThanBefore) {
          -1,
          2,
          "Kestra TQ8240 Series (Copy 1)"},
-        {"a driver update reported as done reads the queues whatever their names",
+        {"a queue whose driver changes under its name shows in no list of names: it is found when "
+         "the driver update is reported done",
          {{"USB Printer", kOther}},
          {{1, [](FakeSpooler& s) { s.queues[0].driver = kModel; }}},
          3,
