@@ -8,7 +8,8 @@
 #                                  other queue and with five, and the medians (builds build/win64)
 # Builds the test and release media, then inside the sandbox:
 #   - RUNS parallel installations, each in a fresh prefix, timed by tq_bench.exe as the robot
-#     drives them (start-up, wizard pages, copy, registration, shortcuts; medians);
+#     drives them (start-up, wizard pages, copy, registration, shortcuts; medians), and RUNS
+#     unattended ones (/quiet /port:lpt1, start to exit) beside them;
 #   - the CPU time of a USB installation's wait for a printer that never comes: in the
 #     installer (newdev double, no device) and, for comparison, the queue watcher alone
 #     (tq_bench_watcher.exe, with no other queue and with five: share of a core and CPU per
@@ -144,6 +145,15 @@ for i in $(seq "$runs"); do
   end_prefix
 done
 
+# The same installation unattended, RUNS times, each in a fresh prefix.
+for i in $(seq "$runs"); do
+  fresh_prefix
+  "$WINELOADER" "$bench/tq_bench.exe" --unattended --record="$out/unattended.txt" \
+    --installer="$medium/TQ82Ins.exe" --shots="$out" >"$out/unattended-$i.txt" 2>&1 ||
+    echo "bench: unattended run $i failed" >&2
+  end_prefix
+done
+
 # The newdev double on the medium plays a printer that is not plugged in.
 fresh_prefix
 "$WINELOADER" "$bench/tq_bench.exe" --usb-wait --seconds=10 --installer="$medium/TQ82Ins.exe" --shots="$out" >"$out/usb-wait.txt" 2>&1 ||
@@ -152,7 +162,8 @@ end_prefix
 
 watcher_figures 1
 fresh_prefix
-"$WINELOADER" "$bench/tq_bench.exe" --report="$records" --release-medium="$release" \
+"$WINELOADER" "$bench/tq_bench.exe" --report="$records" --unattended-record="$out/unattended.txt" \
+  --release-medium="$release" \
   >"$out/report.txt" 2>&1
 end_prefix
 

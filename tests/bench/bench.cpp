@@ -3,11 +3,14 @@
 //
 //   --install --record=FILE       one parallel installation from a fresh start (the prefix must
 //                                 be fresh); appends one line of timings to FILE
+//   --unattended --record=FILE    one unattended parallel installation (/quiet /port:lpt1) from
+//                                 a fresh start; appends its wall time, start to exit, to FILE
 //   --usb-wait --seconds=N        a USB installation whose printer never comes: the installer's
 //                                 CPU time while its USB prompt waits N seconds
-//   --report=FILE [--release-medium=FOLDER]
-//                                 medians of the recorded installations; sizes of the release
-//                                 medium's programs and libraries
+//   --report=FILE [--unattended-record=FILE] [--release-medium=FOLDER]
+//                                 medians of the recorded installations, the unattended ones
+//                                 beside them; sizes of the release medium's programs and
+//                                 libraries
 // Every mode also takes --installer=PATH and --shots=FOLDER (the robot's common arguments).
 #include <windows.h>
 #include <tlhelp32.h>
@@ -16,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -124,6 +128,21 @@ int RunInstall(const RunPaths& paths, const std::string& recordFile) {
     return out ? 0 : 1;
 }
 
+// The same installation with no one at the screen: from CreateProcess to the program's end.
+int RunUnattendedInstall(const RunPaths& paths, const std::string& recordFile) {
+    const Clock clock;
+    const QuietRun run = RunQuiet(paths, "/quiet /port:lpt1", 120000);
+    const double ms = clock.Ms();
+    if (run.exitCode != std::optional<DWORD>(0)) {
+        std::fprintf(stderr, "the unattended installation did not succeed %s\n", run.error.c_str());
+        return 1;
+    }
+    std::ofstream out(recordFile, std::ios::app);
+    out << ms << '\n';
+    std::printf("unattended installation: %.0f ms\n", ms);
+    return out ? 0 : 1;
+}
+
 double Median(std::vector<double> values) {
     values.erase(std::remove_if(values.begin(), values.end(), [](double v) { return v < 0; }),
                  values.end());
@@ -182,6 +201,15 @@ void ReportInstallations(const std::string& recordFile) {
     PrintFigure("shortcuts and uninstall entry (to Close)", shortcuts);
     PrintFigure("progress page to the completion display", page);
     PrintFigure("process start to the completion display", total);
+}
+
+void ReportUnattended(const std::string& recordFile) {
+    std::ifstream in(recordFile);
+    std::vector<double> runs;
+    for (double ms = 0; in >> ms;) runs.push_back(ms);
+    std::printf("Unattended parallel installation (/quiet /port:lpt1), %zu runs, median:\n",
+                runs.size());
+    PrintFigure("process start to its end (exit code 0)", runs);
 }
 
 void ReportSizes(const std::string& folder) {
@@ -285,6 +313,10 @@ int main(int argc, char** argv) {
     // Files are named by Unix paths; the program opens them through drive Z:.
     if (const std::string report = Argument(argc, argv, "report"); !report.empty()) {
         ReportInstallations(Utf8(WindowsPathOf(report)));
+        if (const std::string unattended = Argument(argc, argv, "unattended-record");
+            !unattended.empty()) {
+            ReportUnattended(Utf8(WindowsPathOf(unattended)));
+        }
         if (const std::string release = Argument(argc, argv, "release-medium"); !release.empty()) {
             ReportSizes(release);
         }
@@ -299,12 +331,16 @@ int main(int argc, char** argv) {
     if (Flag(argc, argv, "install")) {
         return RunInstall(*paths, Utf8(WindowsPathOf(Argument(argc, argv, "record"))));
     }
+    if (Flag(argc, argv, "unattended")) {
+        return RunUnattendedInstall(*paths, Utf8(WindowsPathOf(Argument(argc, argv, "record"))));
+    }
     if (Flag(argc, argv, "usb-wait")) {
         const int seconds = std::atoi(Argument(argc, argv, "seconds").c_str());
         return RunUsbWait(*paths, seconds > 0 ? seconds : 10);
     }
     std::fprintf(stderr,
-                 "usage: tq_bench.exe --install --record=FILE | --usb-wait "
-                 "[--seconds=N] | --report=FILE [--release-medium=FOLDER]\n");
+                 "usage: tq_bench.exe --install --record=FILE | --unattended --record=FILE | "
+                 "--usb-wait [--seconds=N] | --report=FILE [--unattended-record=FILE] "
+                 "[--release-medium=FOLDER]\n");
     return 2;
 }
