@@ -53,4 +53,11 @@ int CreateTcpIpPort(PortMonitor& monitor, std::string_view portName, PortProtoco
     return 1;
 }
 
+std::string DescribePortRequest(std::string_view portName, PortProtocol protocol) {
+    std::string line = "port ";
+    line += portName;
+    line += protocol == PortProtocol::Lpr ? " (LPR): requested" : " (Raw): requested";
+    return line;
+}
+
 }  // namespace tq

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/port_monitor.h"
@@ -63,5 +64,8 @@ inline constexpr char kTcpIpMonitorChannel[] = ",XcvMonitor Standard TCP/IP Port
 // answer is examined and nothing is shown; the result is always 1, and the wizard goes on with
 // the name as the queue's port.
 int CreateTcpIpPort(PortMonitor& monitor, std::string_view portName, PortProtocol protocol);
+
+// The log's line for a port requested: "port 192.168.0.20 (Raw): requested".
+std::string DescribePortRequest(std::string_view portName, PortProtocol protocol);
 
 }  // namespace tq

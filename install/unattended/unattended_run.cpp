@@ -136,8 +136,7 @@ int RunUnattended(const CommandLine& line, InstallJob& job, WizardSettings& sett
     }
     if (line.port == PortChoice::TcpIp) {
         CreateTcpIpPort(s.monitor, line.address, line.protocol);
-        s.log.Line(std::string("port ") + line.address +
-                   (line.protocol == PortProtocol::Lpr ? " (LPR)" : " (Raw)") + ": requested");
+        s.log.Line(DescribePortRequest(line.address, line.protocol));
     }
 
     if (!s.steps.StageDriverFiles(job) || !s.steps.PlaceDriverFiles(job)) return Failed(s.log);

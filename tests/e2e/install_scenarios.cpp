@@ -908,6 +908,25 @@ TEST(E2e, Wow64UnattendedParallel) {
     InstallUnattended();
 }
 
+// USB with no printer plugged in and no wait: the driver is made ready for plug-and-play, the
+// program group and the uninstall entry are made, and the log says Windows makes the queue later.
+TEST(E2e, UnattendedUsbNotConnected) {
+    std::string error;
+    const auto medium = UsbMedium("no-device", &error);
+    ASSERT_TRUE(medium) << error;
+    const QuietRun run =
+        RunQuiet(*medium, std::string("/quiet /port:usb /log:") + kQuietLog, kInstallTimeoutMs);
+    ASSERT_EQ(run.exitCode, std::optional<DWORD>(0)) << run.error;
+    EXPECT_FALSE(run.windowShown);
+    ExpectPreparedForPlugAndPlay();
+    const auto lines = LogLines(kQuietLog);
+    EXPECT_TRUE(HasLine(lines, "plug-and-play driver: ok"));
+    EXPECT_TRUE(HasLineStarting(lines, "USB printer not connected: the driver is ready"));
+    EXPECT_TRUE(HasLine(lines, "shortcuts: ok"));
+    EXPECT_TRUE(HasLine(lines, "uninstall entry: ok"));
+    EXPECT_EQ(lines.back(), "exit code 0");
+}
+
 // Runs that change nothing: a malformed option (87), another instance (1618); and a run that
 // fails on a missing medium file (1603), each with the log's lines saying why.
 TEST(E2e, UnattendedRefusals) {

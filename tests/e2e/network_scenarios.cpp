@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -170,6 +171,8 @@ TEST(E2e, UnattendedTcpIpRaw) {
     EXPECT_EQ(DefaultPrinter(), std::optional<std::string>(kModelDriver));
     const auto lines = LogLines("C:\\tq.log");
     ASSERT_FALSE(lines.empty());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "port 192.168.0.20 (Raw): requested"),
+              lines.end());
     EXPECT_EQ(lines.back(), "exit code 0");
 }
 

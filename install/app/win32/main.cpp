@@ -148,11 +148,11 @@ struct Installer {
                                    tq::GetPlatformClass(tq::RealSystemInfo()),
                                    tq::GetProcessorClass(tq::RealSystemInfo()),
                                    [](unsigned ms) { Sleep(ms); }};
-    tq::Win32NetworkPages network{
-        {ui, host, portMonitor, paths, files, profileStrings, adapters}};
     tq::Win32LogFile logFile;
     tq::Win32SystemErrors systemErrors;
     tq::InstallLog log{logFile, systemErrors};
+    tq::Win32NetworkPages network{
+        {ui, host, portMonitor, paths, files, profileStrings, adapters, log}};
     // The engine's warnings: message boxes in the wizard, log lines in an unattended run.
     tq::MessageBoxWarnings boxWarnings{ui};
     tq::LoggedWarnings logWarnings{log};

@@ -13,6 +13,7 @@ namespace tq {
 
 void Win32NetworkPages::CreatePort(const std::string& name, PortProtocol protocol) {
     CreateTcpIpPort(s_.monitor, name, protocol);
+    s_.log.Line(DescribePortRequest(name, protocol));
 }
 
 void Win32NetworkPages::RunSearchDialog(Page& owner) {

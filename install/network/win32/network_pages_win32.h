@@ -11,6 +11,7 @@
 #include "platform/network_adapters.h"
 #include "platform/port_monitor.h"
 #include "platform/profile_strings.h"
+#include "platform/run_log.h"
 #include "platform/system_paths.h"
 
 namespace tq {
@@ -23,6 +24,7 @@ struct NetworkPagesServices {
     FileSystem& files;
     ProfileStrings& profile;
     NetworkAdapters& adapters;
+    RunLog& log;  // the installation log: the port created
 };
 
 class Win32NetworkPages : public TcpIpPortServices, public SearchDialogServices {
