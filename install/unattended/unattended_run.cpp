@@ -75,8 +75,9 @@ bool WaitForUsbQueue(const CommandLine& line, InstallJob& job, UnattendedService
     const bool updated = s.pnpSucceeded.load() == 1;  // the printer is there already
     if (updated || line.usbWaitSeconds > 0) {
         if (!s.startWatcher()) return LogStep(job, "USB queue watcher", false);
-        s.log.Line("waiting for the USB printer, at most " +
-                   std::to_string(line.usbWaitSeconds) + " s");
+        s.log.Line(updated ? std::string("the driver update found the printer: setting its queue up")
+                           : "waiting for the USB printer, at most " +
+                                 std::to_string(line.usbWaitSeconds) + " s");
         if (s.waitForQueue(updated ? 0xFFFFFFFFu : line.usbWaitSeconds * 1000u)) {
             if (s.pnpSucceeded.load() == 0) {
                 s.log.Line("USB queue: found, but could not be set up");
@@ -126,8 +127,8 @@ int RunUnattended(const CommandLine& line, InstallJob& job, WizardSettings& sett
         }
         if (answer != kSharedPrinterOfModel) {
             return Refuse(s.log, GivenOption(line, "port"),
-                          "the shared printer cannot be reached without a logon (answer " +
-                              std::to_string(answer) + ")");
+                          "the shared printer cannot be reached (answer " +
+                              std::to_string(answer) + "; an unattended run asks for no logon)");
         }
     }
     if (replacing) {

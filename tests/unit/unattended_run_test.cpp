@@ -122,7 +122,7 @@ TEST(Unattended, Outcomes) {
          [](Rig& f) {
              f.spooler.printersForUse["\\\\srv\\q"] = {{false, 5, false, std::nullopt}};
          },
-         "x /quiet /port:\\\\srv\\q", 87, {}, "without a logon"},
+         "x /quiet /port:\\\\srv\\q", 87, {}, "cannot be reached (answer 5"},
         {"installed before: the queue made anew, restart recommended",
          [](Rig& f) { f.spooler.AddDriver(kModel).AddQueue(kModel, "LPT1:", kModel); },
          "x /quiet /port:lpt1", 3010, all, "delete the queue Kestra TQ8240 Series"},
