@@ -24,6 +24,11 @@ std::string DottedText(const IpFields& f) {
 
 }  // namespace
 
+IpFields IpFieldsOf(std::uint32_t address) {
+    return {static_cast<int>(address >> 24), static_cast<int>((address >> 16) & 0xFF),
+            static_cast<int>((address >> 8) & 0xFF), static_cast<int>(address & 0xFF)};
+}
+
 bool IsAcceptedPrinterAddress(const IpFields& fields) {
     return fields[0] != 0 && fields[0] != kLoopbackNetwork && fields[3] != 0;
 }
@@ -92,10 +97,7 @@ PageResult TcpIpPortPage::OnCommand(int control, PageControls& controls) {
             std::uint32_t address = 0;
             const std::string chosen = services_.LastChosenAddress();
             if (ParseDottedAddress(chosen, address)) {
-                controls.IpAddressSet(
-                    IDC_TCP_ADDRESS,
-                    IpFields{static_cast<int>(address >> 24), static_cast<int>((address >> 16) & 0xFF),
-                             static_cast<int>((address >> 8) & 0xFF), static_cast<int>(address & 0xFF)});
+                controls.IpAddressSet(IDC_TCP_ADDRESS, IpFieldsOf(address));
             } else {
                 controls.IpAddressSet(IDC_TCP_ADDRESS, std::nullopt);
             }

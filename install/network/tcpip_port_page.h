@@ -52,4 +52,7 @@ class TcpIpPortPage : public MiddlePage {
 // reads as 0); the middle fields are not examined.
 bool IsAcceptedPrinterAddress(const IpFields& fields);
 
+// A host-order IPv4 address as the four fields of an address control, first to last.
+IpFields IpFieldsOf(std::uint32_t address);
+
 }  // namespace tq

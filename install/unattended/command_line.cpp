@@ -15,14 +15,6 @@ namespace tq {
 
 namespace {
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
 // Characters, not bytes: a double-byte character counts once, as an edit field counts it.
 std::size_t CharacterCount(std::string_view text) {
     std::size_t count = 0;
@@ -116,9 +108,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
 
     if (const auto it = options.find("default"); it != options.end()) {
-        const std::string value = Lower(it->second.value);
-        if (value != "yes" && value != "no") return Bad(line, it->second.given, "yes or no");
-        line.setAsDefault = value == "yes";
+        const std::string& value = it->second.value;
+        const bool yes = MbsEqualNoCase(value, "yes");
+        if (!yes && !MbsEqualNoCase(value, "no")) return Bad(line, it->second.given, "yes or no");
+        line.setAsDefault = yes;
     }
 
     if (const auto it = options.find("share"); it != options.end()) {
@@ -130,18 +123,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 
     if (const auto it = options.find("port"); it != options.end()) {
         const std::string& value = it->second.value;
-        const std::string lower = Lower(value);
         std::uint32_t address = 0;
-        if (lower == "usb") {
+        if (MbsEqualNoCase(value, "usb")) {
             line.port = PortChoice::Usb;
-        } else if (lower == "lpt1" || lower == "lpt1:") {
+        } else if (MbsEqualNoCase(value, "lpt1") || MbsEqualNoCase(value, kParallelPort)) {
             line.port = PortChoice::Parallel;
         } else if (ParseDottedAddress(value, address)) {
-            const IpFields fields{static_cast<int>(address >> 24),
-                                  static_cast<int>((address >> 16) & 0xFF),
-                                  static_cast<int>((address >> 8) & 0xFF),
-                                  static_cast<int>(address & 0xFF)};
-            if (!IsAcceptedPrinterAddress(fields)) {
+            if (!IsAcceptedPrinterAddress(IpFieldsOf(address))) {
                 return Bad(line, it->second.given, "not a printer's address");
             }
             line.port = PortChoice::TcpIp;
@@ -161,9 +149,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         if (line.port != PortChoice::TcpIp) {
             return Bad(line, it->second.given, "only with an address for /port");
         }
-        const std::string value = Lower(it->second.value);
-        if (value != "raw" && value != "lpr") return Bad(line, it->second.given, "raw or lpr");
-        line.protocol = value == "raw" ? PortProtocol::Raw : PortProtocol::Lpr;
+        const std::string& value = it->second.value;
+        const bool raw = MbsEqualNoCase(value, "raw");
+        if (!raw && !MbsEqualNoCase(value, "lpr")) return Bad(line, it->second.given, "raw or lpr");
+        line.protocol = raw ? PortProtocol::Raw : PortProtocol::Lpr;
     }
 
     if (const auto it = options.find("wait"); it != options.end()) {

@@ -31,14 +31,11 @@ int Failed(InstallLog& log) {
 
 // The option as it was given, for a refusal.
 std::string GivenOption(const CommandLine& line, const char* name) {
-    const std::string prefix = std::string("/") + name;
+    OptionParts parts;
     for (const std::string& given : line.given) {
-        if (given.size() > prefix.size() &&
-            MbsEqualNoCase(std::string_view(given).substr(1, prefix.size() - 1), name)) {
-            return given;
-        }
+        if (SplitOption(given, parts) && parts.name == name) return given;
     }
-    return prefix;
+    return std::string("/") + name;
 }
 
 // The wizard's choices from the command line, as the pages store them.
