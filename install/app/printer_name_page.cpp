@@ -63,10 +63,7 @@ void PrinterNamePage::Open(PageControls& controls) {
     controls.SetTextLimit(IDC_NAME_EDIT, kPrinterNameLimit);
     controls.SetText(IDC_NAME_EDIT, std::string(nameText));
 
-    if (FindPrinterDriver(spooler_, driverEnvironment_, kModelDriverName) &&
-        ListDriverPrinters(spooler_, kModelDriverName, nullptr, 0) >= 1) {
-        settings_.alreadyInstalled = 1;
-    }
+    if (ModelQueuesInstalled(spooler_, driverEnvironment_)) settings_.alreadyInstalled = 1;
 }
 
 PageResult PrinterNamePage::OnCommand(int control, PageControls& controls) {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "install/model.h"
 #include "platform/text.h"
 
 namespace tq {
@@ -83,6 +84,11 @@ bool FindMonitor(Spooler& spooler, std::string_view monitorName) {
         if (Matches(m.name, monitorName)) return true;
     }
     return false;
+}
+
+bool ModelQueuesInstalled(Spooler& spooler, const char* environment) {
+    return FindPrinterDriver(spooler, environment, kModelDriverName) &&
+           ListDriverPrinters(spooler, kModelDriverName, nullptr, 0) >= 1;
 }
 
 }  // namespace tq

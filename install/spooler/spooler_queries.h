@@ -30,6 +30,10 @@ bool FindDriverPrinter(Spooler& spooler, std::string_view driverName, std::strin
 int ListDriverPrinters(Spooler& spooler, std::string_view driverName, PrinterEntry* entries,
                        std::size_t capacity);
 
+// The model counts as installed: its driver is registered for `environment` and at least one
+// local queue uses it.
+bool ModelQueuesInstalled(Spooler& spooler, const char* environment);
+
 // The names of the queues in `printers` that use driverName, in their order, each cut as
 // ListDriverPrinters cuts it into a PrinterEntry.
 std::vector<std::string> DriverPrinterNames(const std::vector<PrinterRecord>& printers,

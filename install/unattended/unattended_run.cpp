@@ -105,9 +105,7 @@ int RunUnattended(const CommandLine& line, InstallJob& job, WizardSettings& sett
 
     // The checks of the pages, before anything changes. A queue of the model under this name is
     // made anew (as the printer name page's 是 does), so its own share is free for the new one.
-    const bool installedBefore =
-        FindPrinterDriver(s.spooler, s.driverEnvironment, kModelDriverName) &&
-        ListDriverPrinters(s.spooler, kModelDriverName, nullptr, 0) >= 1;
+    const bool installedBefore = ModelQueuesInstalled(s.spooler, s.driverEnvironment);
     settings.alreadyInstalled = installedBefore ? 1 : 0;
     const bool replacing =
         installedBefore && FindDriverPrinter(s.spooler, kModelDriverName, printerName);
