@@ -15,6 +15,12 @@ bool RunLog::Open(const std::string& path, const char* defaultName) {
     return open_;
 }
 
+bool RunLog::OpenOrDefault(const std::string& path, const char* defaultName) {
+    if (Open(path, defaultName) || path.empty()) return true;
+    Open("", defaultName);
+    return false;
+}
+
 void RunLog::Line(std::string_view text) {
     if (!open_) return;
     const LocalTime t = file_.Now();

@@ -17,6 +17,9 @@ class RunLog {
     // Opens `path`, or `defaultName` in the temporary folder when it is empty. False when it
     // cannot be opened; the log then writes nothing.
     bool Open(const std::string& path, const char* defaultName);
+    // As Open; a `path` given that cannot be opened is replaced by the default file, and the
+    // answer is false then (the caller refuses the option in that default log).
+    bool OpenOrDefault(const std::string& path, const char* defaultName);
     const std::string& path() const { return path_; }
 
     // "2026-12-07 17:45:01.123 <text>" and a line break, in one write.

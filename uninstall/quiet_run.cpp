@@ -53,12 +53,9 @@ int RunUninstallProgram(const UninstallCommandLine& line, UninstallProgram& p) {
     }
     std::string badOption = line.badOption;
     std::string why = line.why;
-    if (!p.log.Open(line.logPath, kUninstallLogName) && !line.logPath.empty()) {
-        p.log.Open("", kUninstallLogName);
-        if (why.empty()) {
-            badOption = "/log:" + line.logPath;
-            why = "the log cannot be written there";
-        }
+    if (!p.log.OpenOrDefault(line.logPath, kUninstallLogName) && why.empty()) {
+        badOption = "/log:" + line.logPath;
+        why = "the log cannot be written there";
     }
     p.log.Header(line.quiet ? "VNTAdminUninstall.exe, unattended" : "VNTAdminUninstall.exe",
                  line.given);

@@ -32,22 +32,18 @@ int RunProgram(const CommandLine& line, ProgramServices& s) {
     const char* mode = quiet ? "unattended" : "wizard";
     std::string badOption = line.badOption;
     std::string why = line.why;
-    if (!s.log.Open(line.logPath) && !line.logPath.empty()) {
-        s.log.Open("");
-        if (why.empty()) {
-            badOption = "/log:" + line.logPath;
-            why = "the log cannot be written there";
-        }
+    if (!s.log.OpenOrDefault(line.logPath) && why.empty()) {
+        badOption = "/log:" + line.logPath;
+        why = "the log cannot be written there";
     }
     s.log.Header(mode, s.platformClass, s.processorClass, line.given);
+    int code = kBadOption;
     if (!why.empty()) {
         s.log.Line("option " + badOption + ": " + why);
-        s.log.Line("exit code 87");
         if (!quiet) ShowUsage(s.ui);
-        return kBadOption;
+    } else {
+        code = quiet ? s.runUnattended() : s.runWizard();
     }
-    if (quiet) return s.runUnattended();
-    const int code = s.runWizard();
     s.log.Line("exit code " + std::to_string(code));
     return code;
 }

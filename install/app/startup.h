@@ -39,7 +39,7 @@ struct ProgramServices {
 // The program as its command line asks: /? shows the usage (exit code 0); otherwise the log is
 // opened (a /log file that cannot be written is refused in the default log) and headed, and a
 // malformed command line ends with 87 (the wizard's user also sees the usage); then the
-// unattended installation or the wizard, whose exit code is logged.
+// unattended installation or the wizard. The exit code is the log's last line.
 int RunProgram(const CommandLine& line, ProgramServices& services);
 
 }  // namespace tq

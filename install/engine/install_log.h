@@ -21,6 +21,9 @@ class InstallLog : public RunLog {
 
     // Opens `path`, or the default file in the temporary folder when it is empty.
     bool Open(const std::string& path) { return RunLog::Open(path, kDefaultLogName); }
+    bool OpenOrDefault(const std::string& path) {
+        return RunLog::OpenOrDefault(path, kDefaultLogName);
+    }
     // The header of a run.
     void Header(std::string_view mode, int platformClass, int processorClass,
                 const std::vector<std::string>& options);

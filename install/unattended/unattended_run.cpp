@@ -19,13 +19,11 @@ class NoLogon : public NetworkConnections {
 
 int Refuse(InstallLog& log, const std::string& option, const std::string& why) {
     log.Line("option " + option + ": " + why);
-    log.Line("exit code 87");
     return kExitBadOption;
 }
 
 int Failed(InstallLog& log) {
     log.Line("installation failed");
-    log.Line("exit code 1603");
     return kExitFailed;
 }
 
@@ -97,7 +95,6 @@ int RunUnattended(const CommandLine& line, InstallJob& job, WizardSettings& sett
     job.log = &s.log;
     if (s.isSecondInstance()) {
         s.log.Line("another instance of the installer is running");
-        s.log.Line("exit code 1618");
         return kExitAlreadyRunning;
     }
     FillSettings(line, settings);
@@ -152,10 +149,8 @@ int RunUnattended(const CommandLine& line, InstallJob& job, WizardSettings& sett
     if (installedBefore) {
         s.log.Line("queues of the model were installed before: restart so that every driver file "
                    "in use is replaced");
-        s.log.Line("exit code 3010");
         return kExitRestartNeeded;
     }
-    s.log.Line("exit code 0");
     return kExitSuccess;
 }
 
