@@ -195,8 +195,9 @@ struct Installer {
         });
     }
 
-    // window: the USB prompt; none in an unattended run.
+    // window: the USB prompt; none in an unattended run. The watcher reports on the pnp event.
     bool StartWatcher(HWND window) {
+        if (!events.Made()) return false;
         return tq::StartThread([this, window] {
             tq::QueueWatcher watcher{
                 spooler,
@@ -290,7 +291,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                 installer->pnpSucceeded,
                 tq::SpoolerEnvironmentFor(platformClass, processorClass),
                 [] { return tq::InstanceMutexExists(tq::kInstanceMutexName); },
-                [installer] { return installer->events.Made() && installer->StartWatcher(nullptr); },
+                [installer] { return installer->StartWatcher(nullptr); },
                 [installer](unsigned ms) {
                     return WaitForSingleObject(installer->events.pnp.get(), ms) == WAIT_OBJECT_0;
                 }};
