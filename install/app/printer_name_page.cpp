@@ -2,53 +2,12 @@
 
 #include <string>
 
+#include "install/engine/choices.h"
 #include "install/res/resource.h"
 #include "install/spooler/spooler_queries.h"
 #include "platform/text.h"
 
 namespace tq {
-
-namespace {
-
-// CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9 name devices in every folder: the part before the
-// first dot, without trailing spaces, in any case ("con", "Nul.txt", "LPT1 .log").
-bool IsReservedDeviceName(std::string_view name) {
-    std::string_view base = name.substr(0, name.find('.'));
-    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
-    std::string upper(base);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
-    return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
-           upper[3] >= '1' && upper[3] <= '9';
-}
-
-}  // namespace
-
-bool IsUsablePrinterName(std::string_view name) {
-    if (IsReservedDeviceName(name)) return false;
-    static constexpr std::string_view kForbidden = "\\/:*?\"<>|,";
-    bool onlyDots = true;
-    char last = '\0';
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const auto c = static_cast<unsigned char>(name[i]);
-        if (IsLeadByte936(c) && i + 1 < name.size()) {
-            ++i;  // a double-byte character: its trail byte is not a character of its own
-            onlyDots = false;
-            last = '\0';
-            continue;
-        }
-        if (c < 0x20 || c == 0x7F ||
-            kForbidden.find(static_cast<char>(c)) != std::string_view::npos) {
-            return false;
-        }
-        if (c != '.') onlyDots = false;
-        last = static_cast<char>(c);
-    }
-    if (name.empty()) return true;  // the empty name has a message of its own
-    return !onlyDots && last != '.' && last != ' ';
-}
 
 int PrinterNamePage::DialogId() const {
     return IDD_PRINTER_NAME;

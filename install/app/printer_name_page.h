@@ -12,14 +12,6 @@
 
 namespace tq {
 
-inline constexpr int kPrinterNameLimit = 32;
-
-// The name becomes a folder under Program Files, a registry key and a Start-menu folder: it
-// must not contain \ / : * ? " < > | , or a control character, be only dots, end in a dot or
-// a space, or be a reserved device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or without an
-// extension). Double-byte characters are taken whole, so a trail byte is never read as one of those.
-bool IsUsablePrinterName(std::string_view name);
-
 class PrinterNamePage : public MiddlePage {
   public:
     // driverEnvironment: the spooler environment of the model's driver (SpoolerEnvironmentFor).

@@ -2,9 +2,8 @@
 
 #include <string>
 
-#include "install/engine/folders.h"
+#include "install/system/folders.h"
 #include "install/res/resource.h"
-#include "install/system/platform_class.h"
 #include "platform/text.h"
 
 namespace tq {
@@ -86,9 +85,6 @@ PageResult ProgressPage::OnMessage(unsigned message, std::uintptr_t wParam, std:
             if (first) {
                 StartPlugAndPlayWait();  // returns when the prompt has ended
             } else {
-                if (GetPlatformClass(s_.system) == Platform9x) {
-                    RedirectSetupSource(s_.registry, s_.paths, savedSetupSource_, 0);
-                }
                 s_.dialogs.End(*prompt_, kPromptQueueReady);
                 ShowCompleted(controls);
             }
@@ -108,15 +104,9 @@ PageResult ProgressPage::OnMessage(unsigned message, std::uintptr_t wParam, std:
 }
 
 void ProgressPage::StartPlugAndPlayWait() {
-    // Windows 9x: the hardware wizard must see the printer as new and find its files in the
-    // system folder.
-    if (GetPlatformClass(s_.system) == Platform9x) {
-        RedirectSetupSource(s_.registry, s_.paths, savedSetupSource_, 1);
-        DeleteUsbEnumKeys(s_.registry);
-        DeleteInfDatabase(s_.paths, s_.deleteFile);
-    }
-    // A prompt that cannot be shown gives the wait up: the thread then reports the failure.
+    // A prompt that cannot be shown gives the wait up: the run then reports the failure.
     if (s_.dialogs.RunChild(*prompt_, *this) == kChildNotShown) prompt_->GiveUp();
+    s_.promptShown(nullptr);
 }
 
 void ProgressPage::ShowCompleted(PageControls& controls) {
@@ -189,8 +179,7 @@ int UsbPrompt::DialogId() const {
 
 void UsbPrompt::Open(PageControls& controls) {
     controls.Enable(kIdOk, false);
-    // Without its watcher the queue would never be noticed: the wait has failed.
-    if (!s_.startWatcher(*this)) GiveUp();
+    s_.promptShown(this);
 }
 
 PageResult UsbPrompt::OnMessage(unsigned message, std::uintptr_t, std::intptr_t,

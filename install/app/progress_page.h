@@ -7,18 +7,20 @@
 #include <functional>
 #include <memory>
 
-#include "install/app/installation.h"
 #include "install/app/page.h"
+#include "install/engine/installation.h"
 #include "install/engine/wizard_settings.h"
 #include "install/system/registry_records.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
-#include "platform/system_info.h"
 #include "platform/system_paths.h"
 
 namespace tq {
 
 class UsbPrompt;
+
+// QueueReadyMessage (WM_USER + 3): the queue watcher tells the USB prompt that the queue is ready.
+inline constexpr unsigned kQueueReadyMessage = 1027;
 
 struct ProgressServices {
     const WizardSettings& settings;
@@ -28,16 +30,12 @@ struct ProgressServices {
     ChildDialogs& dialogs;
     Registry& registry;
     SystemPaths& paths;
-    SystemInfo& system;
     Processes& processes;
     // Starts the installation thread for this page (it posts to the page's window); false when
     // the thread or the events it meets the page through could not be made.
     std::function<bool(Page& page)> startInstallation;
-    // Starts the queue watcher for the USB prompt (it posts to the prompt's window); false when
-    // its thread could not be made.
-    std::function<bool(Page& prompt)> startWatcher;
-    // Deletes a file (the Windows 9x driver database).
-    DeleteFileFunction deleteFile;
+    // The USB prompt that shows now (null: none), where the queue watcher's report goes.
+    std::function<void(Page* prompt)> promptShown;
     // currentFileName: the file the engine copied last.
     std::function<std::string()> currentFileName;
 };
@@ -73,11 +71,10 @@ class ProgressPage : public Page {
     bool closePending_ = false;
     // Made when the first progress message arrives; shown at most once per run.
     std::unique_ptr<UsbPrompt> prompt_;
-    SetupSourceSaved savedSetupSource_{};
 };
 
 // The USB prompt: asks the user to connect and switch on the printer while the installation
-// waits for plug-and-play; starts the queue watcher when it opens.
+// waits for plug-and-play and its queue watcher polls.
 class UsbPrompt : public Page {
   public:
     explicit UsbPrompt(ProgressServices& services) : s_(services) {}

@@ -1,48 +1,10 @@
 #include "install/app/shared_printer_page.h"
 
-#include "install/model.h"
+#include "install/engine/choices.h"
 #include "install/res/resource.h"
 #include "platform/text.h"
 
 namespace tq {
-
-namespace {
-
-constexpr std::uint32_t kAccessDenied = 5;
-// portName's 88 bytes hold 87 and the terminating NUL.
-constexpr std::size_t kMaxPathBytes = sizeof(WizardSettings::portName) - 1;
-
-}  // namespace
-
-bool IsSharedPrinterPathForm(std::string_view path) {
-    if (path.size() < 3 || path.size() > kMaxPathBytes || path[0] != '\\') return false;
-    int backslashes = 0;
-    for (std::size_t i = 0; i < path.size();) {
-        const auto c = static_cast<unsigned char>(path[i]);
-        const std::size_t width = IsLeadByte936(c) && i + 1 < path.size() ? 2 : 1;
-        if (width == 1 && c == '\\' && i >= 2) ++backslashes;
-        i += width;
-    }
-    return backslashes == 1;
-}
-
-std::uint32_t CheckSharedPrinter(Spooler& spooler, NetworkConnections& connections,
-                                 const std::string& path) {
-    PrinterForUse printer = spooler.ReadPrinterForUse(path);
-    if (!printer.opened) {
-        if (printer.openError == kSharedPrinterUnknownName) return kSharedPrinterUnknownName;
-        if (printer.openError == kAccessDenied) {
-            if (const std::uint32_t error = connections.ConnectSharedPrinter(path); error != 0) {
-                return error;
-            }
-            printer = spooler.ReadPrinterForUse(path);
-        }
-    }
-    if (!printer.opened || !printer.read) return kSharedPrinterUnreadable;
-    return printer.driverName && MbsEqualNoCase(*printer.driverName, kModelDriverName)
-               ? kSharedPrinterOfModel
-               : kSharedPrinterOtherDriver;
-}
 
 int SharedPrinterPage::DialogId() const {
     return IDD_SHARED_PRINTER;

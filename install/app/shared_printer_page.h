@@ -15,26 +15,6 @@
 
 namespace tq {
 
-// Answers of the connection check besides a Windows error code.
-enum : std::uint32_t {
-    kSharedPrinterUnreadable = 0,  // the printer cannot be opened or read
-    kSharedPrinterOfModel = 1,     // it uses the model's driver
-    kSharedPrinterOtherDriver = 2,
-    kSharedPrinterUnknownName = 1801,   // ERROR_INVALID_PRINTER_NAME
-    kSharedPrinterUserCancelled = 1223  // ERROR_CANCELLED: the credentials request dismissed
-};
-
-// The form \\server\share: a backslash first, at least 3 bytes, and from the third byte on
-// exactly one backslash character (the second character is not examined). Characters, not
-// bytes, are counted: the trail byte of a double-byte character may be 0x5C. A path longer
-// than portName holds (87 bytes) is refused too: cut, it would name another printer.
-bool IsSharedPrinterPathForm(std::string_view path);
-
-// Opens the printer for use; on access denied connects to the share (the system may ask for
-// credentials) and opens it again. Returns one of the answers above or the connection's error.
-std::uint32_t CheckSharedPrinter(Spooler& spooler, NetworkConnections& connections,
-                                 const std::string& path);
-
 class SharedPrinterPage : public MiddlePage {
   public:
     SharedPrinterPage(WizardSettings& settings, Ui& ui, Spooler& spooler,

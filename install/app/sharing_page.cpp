@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "install/engine/choices.h"
 #include "install/res/resource.h"
 #include "install/spooler/spooler_queries.h"
 #include "platform/text.h"

@@ -7,7 +7,6 @@
 
 namespace tq {
 
-inline constexpr int kShareNameLimit = 12;
 inline constexpr char kProposedShareName[] = "KestraTQ";
 
 class SharingPage : public MiddlePage {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "install/engine/choices.h"
 #include "install/engine/warnings.h"
 
 namespace tq {
@@ -30,9 +31,6 @@ struct ListColumn {
 
 // Extended looks of a report-style list view, combined with |.
 enum : unsigned { kListGridLines = 0x1, kListFullRowSelect = 0x2 };
-
-// The four fields of an IPv4 address control, first to last; a blank field reads as 0.
-using IpFields = std::array<int, 4>;
 
 class PageControls {
   public:

@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "install/app/page.h"
-#include "install/app/restart_cycle.h"
+#include "install/engine/restart_cycle.h"
 #include "install/engine/wizard_settings.h"
 #include "platform/spooler.h"
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "install/engine/file_sets.h"
-#include "install/engine/folders.h"
+#include "install/system/folders.h"
 #include "install/res/resource.h"
 #include "platform/text.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "install/engine/file_sets.h"
-#include "install/engine/folders.h"
+#include "install/system/folders.h"
 #include "install/engine/registration.h"
 #include "install/spooler/spooler_queries.h"
 #include "install/system/platform_class.h"

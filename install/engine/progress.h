@@ -52,6 +52,10 @@ struct InstallJob {
     InstallLog* log = nullptr;           // none: nothing logged
     int platformClass = -1;
     int processorClass = -1;
+    // What the run leaves for its front end besides success: driver files that were in use and
+    // are replaced when Windows restarts, and a USB printer that did not come within the wait.
+    int filesAtRestart = 0;
+    bool queueLater = false;
 };
 
 // Logs one step of the job with its result (the installation log); returns `ok`.

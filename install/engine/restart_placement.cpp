@@ -4,7 +4,7 @@
 
 #include "install/engine/copying.h"
 #include "install/engine/file_sets.h"
-#include "install/engine/folders.h"
+#include "install/system/folders.h"
 
 namespace tq {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "install/engine/folders.h"
+#include "install/system/folders.h"
 #include "install/res/resource.h"
 #include "install/system/platform_class.h"
 #include "install/system/registry_records.h"

@@ -6,29 +6,6 @@
 
 namespace tq {
 
-bool ParseDottedAddress(const std::string& text, std::uint32_t& address) {
-    std::uint32_t value = 0;
-    std::size_t pos = 0;
-    for (int part = 0; part < 4; ++part) {
-        if (part > 0) {
-            if (pos >= text.size() || text[pos] != '.') return false;
-            ++pos;
-        }
-        unsigned number = 0;
-        std::size_t digits = 0;
-        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && digits < 4) {
-            number = number * 10 + static_cast<unsigned>(text[pos] - '0');
-            ++pos;
-            ++digits;
-        }
-        if (digits == 0 || digits > 3 || number > 255) return false;
-        value = (value << 8) | number;
-    }
-    if (pos != text.size()) return false;
-    address = value;
-    return true;
-}
-
 void FormatDottedAddress(std::uint32_t address, char (&out)[kDiscoveryAddressSize]) {
     std::snprintf(out, sizeof(out), "%u.%u.%u.%u", (address >> 24) & 0xFFu, (address >> 16) & 0xFFu,
                   (address >> 8) & 0xFFu, address & 0xFFu);

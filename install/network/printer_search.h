@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "install/engine/choices.h"
 #include "install/network/discovery_protocol.h"
 #include "platform/sockets.h"
 
@@ -55,8 +56,6 @@ SearchResult RunPrinterSearch(Sockets& sockets, const PrinterSearchSettings& set
 // The message box text for a result, or nullptr for the results that end the search silently.
 const char* SearchResultMessage(SearchResult result);
 
-// Strict dotted decimal "a.b.c.d" (each 0-255) to a host-order address; false for anything else.
-bool ParseDottedAddress(const std::string& text, std::uint32_t& address);
 // A host-order address in dotted decimal, into a field of the list row.
 void FormatDottedAddress(std::uint32_t address, char (&out)[kDiscoveryAddressSize]);
 

@@ -1,37 +1,17 @@
 #include "install/network/tcpip_port_page.h"
 
-#include "install/network/printer_search.h"
+#include "install/engine/choices.h"
 #include "install/res/resource.h"
 
 namespace tq {
 
 namespace {
 
-// The first field accepts 1 to 223 (no multicast or reserved addresses), the last 1 to 254
-// (no network or broadcast address); the middle ones keep the control's own 0 to 255.
-constexpr int kFirstFieldLow = 1, kFirstFieldHigh = 223;
-constexpr int kLastFieldLow = 1, kLastFieldHigh = 254;
-constexpr int kLoopbackNetwork = 127;
-
 constexpr int kStep1Controls[] = {IDC_TCP_PROTOCOL_LABEL, IDC_TCP_RAW, IDC_TCP_LPR};
 constexpr int kStep2Controls[] = {IDC_TCP_ADDRESS_LABEL, IDC_TCP_ADDRESS, IDC_TCP_SEARCH};
 constexpr int kStep3Controls[] = {IDC_TCP_CONFIRM_LABEL, IDC_TCP_PORT_NAME};
 
-std::string DottedText(const IpFields& f) {
-    return std::to_string(f[0]) + "." + std::to_string(f[1]) + "." + std::to_string(f[2]) + "." +
-           std::to_string(f[3]);
-}
-
 }  // namespace
-
-IpFields IpFieldsOf(std::uint32_t address) {
-    return {static_cast<int>(address >> 24), static_cast<int>((address >> 16) & 0xFF),
-            static_cast<int>((address >> 8) & 0xFF), static_cast<int>(address & 0xFF)};
-}
-
-bool IsAcceptedPrinterAddress(const IpFields& fields) {
-    return fields[0] != 0 && fields[0] != kLoopbackNetwork && fields[3] != 0;
-}
 
 int TcpIpPortPage::DialogId() const {
     return IDD_TCPIP_PORT;
@@ -56,7 +36,7 @@ void TcpIpPortPage::ShowStep(PageControls& controls) {
 }
 
 void TcpIpPortPage::TakePortName(PageControls& controls) {
-    portName_ = DottedText(controls.IpAddressGet(IDC_TCP_ADDRESS));
+    portName_ = PortNameOf(controls.IpAddressGet(IDC_TCP_ADDRESS));
 }
 
 PageResult TcpIpPortPage::OnCommand(int control, PageControls& controls) {

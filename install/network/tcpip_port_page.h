@@ -48,11 +48,4 @@ class TcpIpPortPage : public MiddlePage {
     std::string portName_;
 };
 
-// The check of step 2: the first field neither 0 nor 127, the last field not 0 (a blank field
-// reads as 0); the middle fields are not examined.
-bool IsAcceptedPrinterAddress(const IpFields& fields);
-
-// A host-order IPv4 address as the four fields of an address control, first to last.
-IpFields IpFieldsOf(std::uint32_t address);
-
 }  // namespace tq

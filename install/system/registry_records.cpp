@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "install/engine/folders.h"
+#include "install/system/folders.h"
 #include "install/model.h"
 #include "install/system/platform_class.h"
 #include "platform/text.h"

@@ -3,30 +3,13 @@
 #include <cstdint>
 #include <map>
 
-#include "install/app/printer_name_page.h"
-#include "install/app/shared_printer_page.h"
-#include "install/app/sharing_page.h"
+#include "install/engine/choices.h"
 #include "install/engine/wizard_settings.h"
-#include "install/network/printer_search.h"
-#include "install/network/tcpip_port_page.h"
 #include "platform/text.h"
 
 namespace tq {
 
 namespace {
-
-// Characters, not bytes: a double-byte character counts once, as an edit field counts it.
-std::size_t CharacterCount(std::string_view text) {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++i, ++count) {
-        if (IsLeadByte936(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ++i;
-    }
-    return count;
-}
-
-bool Fits(std::string_view text, std::size_t fieldBytes, std::size_t characters) {
-    return text.size() < fieldBytes && CharacterCount(text) <= characters;
-}
 
 enum class Kind { Flag, Value };
 const std::map<std::string, Kind>& KnownOptions() {
@@ -34,6 +17,7 @@ const std::map<std::string, Kind>& KnownOptions() {
         {"quiet", Kind::Flag},    {"?", Kind::Flag},        {"name", Kind::Value},
         {"default", Kind::Value}, {"share", Kind::Value},   {"port", Kind::Value},
         {"protocol", Kind::Value}, {"wait", Kind::Value},   {"log", Kind::Value},
+        {"norestart", Kind::Flag},
     };
     return known;
 }
@@ -65,10 +49,20 @@ bool ParseSeconds(const std::string& text, unsigned& seconds) {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
+    // How the run shows itself and where it logs, before anything can be refused.
+    bool quiet = false;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        line.given.push_back(arguments[i]);
+        OptionParts parts;
+        if (!SplitOption(arguments[i], parts)) continue;
+        if (parts.name == "quiet") quiet = true;
+        if (parts.name == "log" && line.logPath.empty()) line.logPath = parts.value;
+    }
+    line.mode = quiet ? RunMode::Quiet : RunMode::Wizard;
+
     std::map<std::string, Option> options;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        line.given.push_back(argument);
         OptionParts parts;
         if (!SplitOption(argument, parts)) return Bad(line, argument, "not an option");
         const auto known = KnownOptions().find(parts.name);
@@ -83,25 +77,23 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         options[parts.name] = Option{argument, parts.value};
     }
 
-    if (options.count("?") != 0) {
+    if (const auto it = options.find("?"); it != options.end()) {
+        if (quiet) return Bad(line, it->second.given, "the usage is shown only without /quiet");
         line.mode = RunMode::Usage;
         return line;
     }
-    line.mode = options.count("quiet") != 0 ? RunMode::Quiet : RunMode::Wizard;
-    if (line.mode == RunMode::Wizard) {
+    if (!quiet) {
         for (const auto& [name, option] : options) {
             if (name != "log") return Bad(line, option.given, "only with /quiet");
         }
     }
-
-    if (const auto it = options.find("log"); it != options.end()) line.logPath = it->second.value;
 
     if (const auto it = options.find("name"); it != options.end()) {
         const std::string& name = it->second.value;
         if (!IsUsablePrinterName(name)) {
             return Bad(line, it->second.given, "a printer name Windows cannot use");
         }
-        if (!Fits(name, sizeof(WizardSettings::printerName), kPrinterNameLimit)) {
+        if (!FitsField(name, sizeof(WizardSettings::printerName), kPrinterNameLimit)) {
             return Bad(line, it->second.given, "printer name too long");
         }
         line.printerName = name;
@@ -115,7 +107,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
 
     if (const auto it = options.find("share"); it != options.end()) {
-        if (!Fits(it->second.value, sizeof(WizardSettings::shareName), kShareNameLimit)) {
+        if (!IsUsableShareName(it->second.value)) {
+            return Bad(line, it->second.given, "a share name Windows cannot use");
+        }
+        if (!FitsField(it->second.value, sizeof(WizardSettings::shareName), kShareNameLimit)) {
             return Bad(line, it->second.given, "share name too long");
         }
         line.shareName = it->second.value;
@@ -133,7 +128,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
                 return Bad(line, it->second.given, "not a printer's address");
             }
             line.port = PortChoice::TcpIp;
-            line.address = value;
+            line.address = PortNameOf(IpFieldsOf(address));
         } else if (value[0] == '\\') {
             if (!IsSharedPrinterPathForm(value)) {
                 return Bad(line, it->second.given, "not a \\\\server\\queue path");

@@ -14,6 +14,7 @@
 //   /port:\\SERVER\QUEUE            a printer shared by another computer
 //   /protocol:raw|lpr               with an address: Raw (9100, the default) or LPR (515)
 //   /wait:SECONDS                   USB: how long to wait for the printer (default: 0)
+//   /norestart                      accepted: an unattended run never restarts the computer
 //   /log:PATH                       where the log goes (also for the wizard)
 //   /?                              the usage
 #pragma once
@@ -41,7 +42,7 @@ struct CommandLine {
     bool setAsDefault = true;
     std::string shareName;  // empty: not shared
     PortChoice port = PortChoice::Usb;
-    std::string address;     // PortChoice::TcpIp: the dotted address
+    std::string address;     // PortChoice::TcpIp: the port name, the address in plain decimal
     std::string sharedPath;  // PortChoice::Shared: \\server\queue
     PortProtocol protocol = PortProtocol::Raw;
     unsigned usbWaitSeconds = 0;
@@ -55,12 +56,13 @@ struct CommandLine {
     bool ok() const { return why.empty(); }
 };
 
-// The options after the program name. Forms only: a name the printer name page would refuse,
-// a share name the sharing page would refuse for its form, an address the TCP/IP page would
-// refuse, a path the shared printer page would refuse, an unknown, repeated or valueless
-// option, an option that does not belong to the chosen connection, and any option but /log
-// without /quiet are malformed. What needs the system (a share name in use, a log folder that
-// cannot be made) is checked by the unattended run.
+// The options after the program name. /quiet anywhere makes the run unattended and /log
+// anywhere names its log, whatever else the line holds, so that even a refusal is shown
+// nowhere and logged where the administrator looks. Forms only: a printer name, share name,
+// address or shared-printer path that the installation's rules refuse, an unknown, repeated or
+// valueless option, an option that does not belong to the chosen connection, /? with /quiet and
+// any option but /log without /quiet are malformed. What needs the system (a name in use, a log
+// folder that cannot be made) is checked by the unattended run.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 }  // namespace tq

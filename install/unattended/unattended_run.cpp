@@ -1,6 +1,7 @@
 #include "install/unattended/unattended_run.h"
 
-#include "install/app/shared_printer_page.h"
+#include "install/engine/choices.h"
+#include "install/model.h"
 #include "install/network/tcpip_port.h"
 #include "install/spooler/spooler_queries.h"
 #include "install/system/platform_class.h"
@@ -20,11 +21,6 @@ class NoLogon : public NetworkConnections {
 int Refuse(InstallLog& log, const std::string& option, const std::string& why) {
     log.Line("option " + option + ": " + why);
     return kExitBadOption;
-}
-
-int Failed(InstallLog& log) {
-    log.Line("installation failed");
-    return kExitFailed;
 }
 
 // The option as it was given, for a refusal.
@@ -64,30 +60,6 @@ void FillSettings(const CommandLine& line, WizardSettings& settings) {
     }
 }
 
-// The USB path after the driver is ready: the queue appears when the printer is plugged in.
-// Returns false when the queue came but could not be set up.
-bool WaitForUsbQueue(const CommandLine& line, InstallJob& job, UnattendedServices& s) {
-    const bool updated = s.pnpSucceeded.load() == 1;  // the printer is there already
-    if (updated || line.usbWaitSeconds > 0) {
-        if (!s.startWatcher()) return LogStep(job, "USB queue watcher", false);
-        s.log.Line(updated ? std::string("the driver update found the printer: setting its queue up")
-                           : "waiting for the USB printer, at most " +
-                                 std::to_string(line.usbWaitSeconds) + " s");
-        if (s.waitForQueue(updated ? 0xFFFFFFFFu : line.usbWaitSeconds * 1000u)) {
-            if (s.pnpSucceeded.load() == 0) {
-                s.log.Line("USB queue: found, but could not be set up");
-                return false;
-            }
-            s.log.Line("USB queue: ready");
-            return true;
-        }
-    }
-    s.log.Line("USB printer not connected: the driver is ready, and Windows creates the queue "
-               "when the printer is plugged in (under the model's name, without the options "
-               "of this run)");
-    return true;
-}
-
 }  // namespace
 
 int RunUnattended(const CommandLine& line, InstallJob& job, WizardSettings& settings,
@@ -100,15 +72,19 @@ int RunUnattended(const CommandLine& line, InstallJob& job, WizardSettings& sett
     FillSettings(line, settings);
     const std::string printerName(FieldText(settings.printerName));
 
-    // The checks of the pages, before anything changes. A queue of the model under this name is
-    // made anew (as the printer name page's 是 does), so its own share is free for the new one.
-    const bool installedBefore = ModelQueuesInstalled(s.spooler, s.driverEnvironment);
-    settings.alreadyInstalled = installedBefore ? 1 : 0;
-    const bool replacing =
-        installedBefore && FindDriverPrinter(s.spooler, kModelDriverName, printerName);
+    // What the spooler and the system would refuse later, before anything changes. A queue of
+    // the model under this name is made anew (as the printer name page's 是 does), so its name
+    // and its share are free for the new one.
+    settings.alreadyInstalled = ModelQueuesInstalled(s.spooler, s.driverEnvironment) ? 1 : 0;
+    const bool replacing = settings.alreadyInstalled == 1 &&
+                           FindDriverPrinter(s.spooler, kModelDriverName, printerName);
+    if (NameOfAnotherDriversQueue(s.spooler, s.names, printerName)) {
+        return Refuse(s.log, GivenOption(line, "name"),
+                      "a printer of another driver has the name " + printerName);
+    }
     if (settings.shareEnabled &&
-        FindShareName(s.spooler, FieldText(settings.shareName),
-                      replacing ? std::string_view(printerName) : std::string_view())) {
+        ShareNameInUse(s.spooler, s.names, FieldText(settings.shareName),
+                       replacing ? std::string_view(printerName) : std::string_view())) {
         return Refuse(s.log, GivenOption(line, "share"), "the share name is in use");
     }
     if (line.port == PortChoice::Shared) {
@@ -123,32 +99,18 @@ int RunUnattended(const CommandLine& line, InstallJob& job, WizardSettings& sett
                               std::to_string(answer) + "; an unattended run asks for no logon)");
         }
     }
-    if (replacing) {
-        LogStep(job, "delete the queue " + printerName + " to make it anew",
-                s.printers.DeletePrinterQueue(printerName));
-    }
+    // The port first, as the TCP/IP port page makes it before the progress page opens.
     if (line.port == PortChoice::TcpIp) {
         CreateTcpIpPort(s.monitor, line.address, line.protocol);
         s.log.Line(DescribePortRequest(line.address, line.protocol));
     }
 
-    if (!s.steps.StageDriverFiles(job) || !s.steps.PlaceDriverFiles(job)) return Failed(s.log);
-    if (settings.connectionType != Usb) {
-        if (!s.steps.RegisterDriverAndPrinter(job)) return Failed(s.log);
-    } else if (job.platformClass == Platform9x) {
-        s.log.Line("Windows 9x: the system's hardware wizard installs the USB printer when it is "
-                   "plugged in");
-    } else {
-        if (!s.steps.InstallPlugAndPlayDriver(job)) return Failed(s.log);
-        if (!WaitForUsbQueue(line, job, s)) return Failed(s.log);
-    }
-    if (!s.steps.CreateProgramShortcuts(job) || !s.steps.RegisterUninstallEntry(job)) {
-        return Failed(s.log);
-    }
-    s.log.Line("installation done");
-    if (installedBefore) {
-        s.log.Line("queues of the model were installed before: restart so that every driver file "
-                   "in use is replaced");
+    InstallationRun run{settings.connectionType, line.usbWaitSeconds * 1000u, s.steps,
+                        s.signals, s.pnpSucceeded, s.startWatcher};
+    if (!RunInstallation(job, run)) return kExitFailed;
+    if (job.filesAtRestart > 0) {
+        s.log.Line(std::to_string(job.filesAtRestart) +
+                   " driver file(s) in use are replaced when Windows restarts: restart to finish");
         return kExitRestartNeeded;
     }
     return kExitSuccess;

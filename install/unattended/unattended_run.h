@@ -1,13 +1,13 @@
-// The unattended installation (/quiet): the wizard's choices taken from the command line, the
-// same checks the pages make, then the same engine steps as the installation thread, with no
-// window. Every step goes to the installation log; the exit code is one deployment tools read.
+// The unattended installation (/quiet): the wizard's choices taken from the command line, every
+// check the system would make later made before anything changes, then the installation run the
+// progress page drives, shown as log lines and an exit code instead of a window.
 #pragma once
 
 #include <atomic>
 #include <functional>
 #include <string>
 
-#include "install/app/installation.h"
+#include "install/engine/installation.h"
 #include "install/engine/install_log.h"
 #include "install/engine/progress.h"
 #include "install/engine/warnings.h"
@@ -16,13 +16,13 @@
 #include "install/unattended/command_line.h"
 #include "platform/port_monitor.h"
 #include "platform/spooler.h"
+#include "platform/system_names.h"
 
 namespace tq {
 
 // Exit codes of an unattended run, as Windows Installer numbers them.
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitBadOption = 87;          // ERROR_INVALID_PARAMETER
-inline constexpr int kExitCancelled = 1602;        // ERROR_INSTALL_USEREXIT
 inline constexpr int kExitFailed = 1603;           // ERROR_INSTALL_FAILURE
 inline constexpr int kExitAlreadyRunning = 1618;   // ERROR_INSTALL_ALREADY_RUNNING
 inline constexpr int kExitRestartNeeded = 3010;    // ERROR_SUCCESS_REBOOT_REQUIRED
@@ -58,25 +58,23 @@ class LoggedWarnings : public Warnings {
 
 struct UnattendedServices {
     Spooler& spooler;
-    PrinterSettings& printers;
+    SystemNames& names;
     PortMonitor& monitor;  // the Standard TCP/IP port
     InstallationSteps& steps;
+    InstallSignals& signals;
     InstallLog& log;
     std::atomic<int>& pnpSucceeded;
     const char* driverEnvironment;  // SpoolerEnvironmentFor
     // True when another instance of the installer runs.
     std::function<bool()> isSecondInstance;
-    // Starts the USB queue watcher; false when it could not be started.
-    std::function<bool()> startWatcher;
-    // Waits at most `milliseconds` for the watcher's outcome; true when it came.
-    std::function<bool(unsigned milliseconds)> waitForQueue;
+    StartQueueWatcher startWatcher;
 };
 
 // Runs an unattended installation from `line` (ok, mode Quiet) into `settings` and returns its
-// exit code: 0, or 3010 when queues of the model were installed before (their driver files are
-// only sure to be replaced after a restart); 87 for a choice the system refuses (a share name in
-// use, a shared printer that cannot be reached without a logon or is of another model); 1618
-// when another instance runs; 1603 when a step fails. Nothing is changed before the checks.
+// exit code: 0; 3010 when driver files in use are replaced only when Windows restarts; 87 for a
+// choice the system would refuse (a name or share name in use, a shared printer that cannot be
+// reached without a logon or is of another model), with nothing changed; 1618 when another
+// instance runs; 1603 when a step fails. An unattended run never restarts the computer.
 int RunUnattended(const CommandLine& line, InstallJob& job, WizardSettings& settings,
                   UnattendedServices& services);
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "install/app/installation.h"
+#include "install/engine/installation.h"
 #include "install/spooler/printer_settings.h"
 #include "platform/win32/setup_libraries_win32.h"
 #include "platform/win32/spooler_win32.h"
@@ -28,7 +28,7 @@ class NoSignals : public tq::InstallSignals {
     void RequestPause() override {}
     void Resume() override {}
     void SignalPnp() override {}
-    void WaitForPnp() override {}
+    bool WaitForPnp(unsigned) override { return false; }
 };
 
 double ThreadCpuMs(HANDLE thread) {
@@ -136,6 +136,7 @@ struct Run {
     tq::WizardSettings settings;
     std::atomic<int> pnpSucceeded{0};
     NoSignals signals;
+    std::atomic<bool> stop{false};  // never set: the bench ends the process
     std::atomic<long> polls{0};
 };
 
@@ -155,7 +156,8 @@ DWORD WINAPI Watch(void* parameter) {
                              [run] {
                                  ++run->polls;
                                  Sleep(10);
-                             }};
+                             },
+                             run->stop};
     watcher.Run();
     return 0;
 }

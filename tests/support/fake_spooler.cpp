@@ -40,6 +40,7 @@ class FakeOpenedQueue : public OpenedQueue {
     }
     bool Delete() override {
         if (spooler_.failDelete.count(name_)) return false;
+        if (spooler_.pendingDelete.count(name_)) return true;
         auto& qs = spooler_.queues;
         const auto it = std::find_if(qs.begin(), qs.end(), [this](const FakeSpooler::Queue& q) {
             return q.name && MbsEqualNoCase(*q.name, name_);

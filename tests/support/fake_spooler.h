@@ -60,6 +60,7 @@ class FakeSpooler : public Spooler {
     // "may have changed" every time.
     bool reportsChanges = false;
     std::set<std::string> failOpen, failRead, failWrite, failDelete;
+    std::set<std::string> pendingDelete;  // deleted with jobs waiting: it stays listed
     // Errors the Add calls fail with (0: they succeed, or fail as Windows does on a duplicate).
     std::uint32_t addMonitorError = 0;
     std::uint32_t addDriverError = 0;

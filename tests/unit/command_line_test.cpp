@@ -51,8 +51,6 @@ TEST(ParseCommandLine, GoodCommandLines) {
         {"x /log:C:\\t.log", RunMode::Wizard, "", true, "", PortChoice::Usb, "",
          PortProtocol::Raw, 0, "C:\\t.log"},
         {"x /?", RunMode::Usage, "", true, "", PortChoice::Usb, "", PortProtocol::Raw, 0, ""},
-        {"x /quiet /name:x /?", RunMode::Usage, "", true, "", PortChoice::Usb, "",
-         PortProtocol::Raw, 0, ""},
         {"x /QUIET", RunMode::Quiet, "", true, "", PortChoice::Usb, "", PortProtocol::Raw, 0, ""},
         {"x -quiet /Port=LPT1: /Default:NO /name:\"Front Desk\" /share:FRONT", RunMode::Quiet,
          "Front Desk", false, "FRONT", PortChoice::Parallel, "", PortProtocol::Raw, 0, ""},
@@ -62,6 +60,12 @@ TEST(ParseCommandLine, GoodCommandLines) {
          "\\\\srv\\Laser", PortProtocol::Raw, 0, ""},
         {"x /quiet /port:usb /wait:300 \"/log:D:\\\xC8\xD5\xD6\xBE\\tq.log\"", RunMode::Quiet, "", true, "",
          PortChoice::Usb, "", PortProtocol::Raw, 300, "D:\\\xC8\xD5\xD6\xBE\\tq.log"},
+        {"x /quiet /norestart /port:010.001.002.003", RunMode::Quiet, "", true, "",
+         PortChoice::TcpIp, "10.1.2.3", PortProtocol::Raw, 0, ""},  // one port per printer
+        {"x /quiet /wait:86400", RunMode::Quiet, "", true, "", PortChoice::Usb, "",
+         PortProtocol::Raw, 86400, ""},
+        {"x /quiet /port:223.255.0.254", RunMode::Quiet, "", true, "", PortChoice::TcpIp,
+         "223.255.0.254", PortProtocol::Raw, 0, ""},
         // A name in code page 936: 前台 打印机.
         {"x /quiet /name:\"\xC7\xB0\xCC\xA8 \xB4\xF2\xD3\xA1\xBB\xFA\"", RunMode::Quiet,
          "\xC7\xB0\xCC\xA8 \xB4\xF2\xD3\xA1\xBB\xFA", true, "", PortChoice::Usb, "",
@@ -117,11 +121,31 @@ TEST(ParseCommandLine, BadCommandLinesNameTheOptionAndWhy) {
         {"x /quiet /port:lpt1 /wait:5", "/wait:5"},
         {"x /quiet /wait:-1", "/wait:-1"},
         {"x /quiet /wait:86401", "/wait:86401"},
+        {"x /quiet /port:224.0.0.1", "/port:224.0.0.1"},  // what the address control refuses
+        {"x /quiet /port:255.255.255.255", "/port:255.255.255.255"},
+        {"x /quiet /port:10.0.0.255", "/port:10.0.0.255"},
+        {"x /quiet /share:a/b", "/share:a/b"},  // what the server service refuses
+        {"x /quiet /share:a\x01" "b", "/share:a\x01" "b"},
+        {"x /quiet \"/share:a b=c\"", "/share:a b=c"},
+        {"x /quiet /?", "/?"},
+        {"x /norestart", "/norestart"},
+        // /quiet and /log hold wherever they stand, before or after what is refused.
+        {"x /colour:red /quiet /log:D:\\t.log", "/colour:red"},
+        {"x -Quiet /log:D:\\t.log /log:E:\\u.log", "/log:E:\\u.log"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
         const CommandLine line = ParseCommandLine(Split(c.line));
-        EXPECT_FALSE(line.ok()) << c.line;
-        EXPECT_EQ(line.badOption, c.option) << c.line;
+        EXPECT_FALSE(line.ok());
+        EXPECT_EQ(line.badOption, c.option);
+        const std::string text = c.line;
+        const bool quiet = text.find("/quiet") != std::string::npos ||
+                           text.find("-Quiet") != std::string::npos ||
+                           text.find("/quiet:") != std::string::npos;
+        EXPECT_EQ(line.mode, quiet ? RunMode::Quiet : RunMode::Wizard);
+        if (text.find("/log:") != std::string::npos) {
+            EXPECT_EQ(line.logPath, "D:\\t.log");
+        }
     }
 }
 

@@ -1,4 +1,4 @@
-#include "install/app/installation.h"
+#include "install/engine/installation.h"
 
 #include <gtest/gtest.h>
 
@@ -19,18 +19,7 @@ using test::FakeSpooler;
 using test::RecordingProgress;
 
 using test::ScriptedSteps;
-
-struct Signals : InstallSignals {
-    int pauses = 0, resumes = 0, pnpSignals = 0, waits = 0;
-    std::function<void()> onWait;
-    void RequestPause() override { ++pauses; }
-    void Resume() override { ++resumes; }
-    void SignalPnp() override { ++pnpSignals; }
-    void WaitForPnp() override {
-        ++waits;
-        if (onWait) onWait();
-    }
-};
+using test::ScriptedUsbWait;
 
 using Posts = std::vector<std::pair<int, long>>;
 
@@ -42,49 +31,52 @@ Posts PostsOf(const RecordingProgress& progress) {
     return posts;
 }
 
-struct ThreadFixture : ::testing::Test {
+struct RunRig {
     RecordingProgress progress;
     InstallJob job;
     ScriptedSteps steps;
-    Signals signals;
     std::atomic<int> pnpSucceeded{0};
-    void SetUp() override {
+    ScriptedUsbWait usb{pnpSucceeded};
+    InstallationRun run{Parallel, kWaitForever, steps, usb, pnpSucceeded, usb.Starter()};
+    RunRig() {
         job.progress = &progress;
         job.platformClass = PlatformXp;
         job.processorClass = Processor32;
     }
 };
 
+struct ThreadFixture : ::testing::Test, RunRig {};
+
 TEST_F(ThreadFixture, AParallelInstallationRunsTheStepsInOrderAndPostsEachStage) {
-    EXPECT_EQ(RunInstallation(job, Parallel, steps, signals, pnpSucceeded), 1);
-    EXPECT_EQ(steps.calls,
-              (std::vector<std::string>{"stage", "place", "register", "shortcuts", "uninstall"}));
+    EXPECT_EQ(RunInstallation(job, run), 1);
+    EXPECT_EQ(steps.calls, (std::vector<std::string>{"stage", "place", "replace", "register",
+                                                     "shortcuts", "uninstall"}));
     EXPECT_EQ(PostsOf(progress), (Posts{{StageStart, 48},
                                         {StageCopy, 0},
                                         {StageInstall, 0},
                                         {StageShortcuts, 0},
                                         {StageDone, 0}}));
-    EXPECT_EQ(signals.waits, 0);
+    EXPECT_TRUE(usb.waits.empty());
 }
 
 TEST_F(ThreadFixture, EachFailingStepEndsTheRunWithTheFailureStage) {
-    for (const char* failing : {"stage", "place", "register", "shortcuts", "uninstall"}) {
+    for (const char* failing : {"stage", "place", "replace", "register", "shortcuts", "uninstall"}) {
         SCOPED_TRACE(failing);
         RecordingProgress p;
         job.progress = &p;
         steps.calls.clear();
         steps.failing = failing;
-        EXPECT_EQ(RunInstallation(job, Network, steps, signals, pnpSucceeded), 0);
+        run.connectionType = Network;
+        EXPECT_EQ(RunInstallation(job, run), 0);
         EXPECT_EQ(steps.calls.back(), failing);
         EXPECT_EQ(PostsOf(p).back(), (std::pair<int, long>{StageFailed, 0}));
     }
 }
 
 TEST_F(ThreadFixture, AUsbInstallationWaitsForThePlugAndPlayOutcome) {
-    signals.onWait = [this] { pnpSucceeded = 1; };
-    EXPECT_EQ(RunInstallation(job, Usb, steps, signals, pnpSucceeded), 1);
-    EXPECT_EQ(steps.calls,
-              (std::vector<std::string>{"stage", "place", "pnp", "shortcuts", "uninstall"}));
+    run.connectionType = Usb;
+    usb.report = 1;
+    EXPECT_EQ(RunInstallation(job, run), 1);
     EXPECT_EQ(PostsOf(progress), (Posts{{StageStart, 48},
                                         {StageCopy, 0},
                                         {StageInstall, 0},
@@ -92,29 +84,88 @@ TEST_F(ThreadFixture, AUsbInstallationWaitsForThePlugAndPlayOutcome) {
                                         {StagePnpWait, 1},
                                         {StageShortcuts, 0},
                                         {StageDone, 0}}));
-    EXPECT_EQ(signals.waits, 1);
 }
 
-TEST_F(ThreadFixture, AWaitWithoutAQueueFailsWithTheWaitFailure) {
-    EXPECT_EQ(RunInstallation(job, Usb, steps, signals, pnpSucceeded), 0);
-    EXPECT_EQ(PostsOf(progress).back(), (std::pair<int, long>{StageFailed, 1}));
-    EXPECT_EQ(steps.calls, (std::vector<std::string>{"stage", "place", "pnp"}));
-}
-
-TEST_F(ThreadFixture, Windows9xSkipsThePlugAndPlayCallAndAFailedCallEndsTheRun) {
+TEST_F(ThreadFixture, Windows9xCountsItsStepsAndAFailedDriverUpdateEndsTheRun) {
     job.platformClass = Platform9x;
-    signals.onWait = [this] { pnpSucceeded = 1; };
-    EXPECT_EQ(RunInstallation(job, Usb, steps, signals, pnpSucceeded), 1);
+    run.connectionType = Usb;
+    usb.report = 1;
+    EXPECT_EQ(RunInstallation(job, run), 1);
     EXPECT_EQ(PostsOf(progress).front(), (std::pair<int, long>{StageStart, 37}));
-    EXPECT_EQ(std::count(steps.calls.begin(), steps.calls.end(), "pnp"), 0);
 
     job.platformClass = PlatformVista;
     steps.calls.clear();
     steps.failing = "pnp";
     RecordingProgress p;
     job.progress = &p;
-    EXPECT_EQ(RunInstallation(job, Usb, steps, signals, pnpSucceeded), 0);
+    EXPECT_EQ(RunInstallation(job, run), 0);
     EXPECT_EQ(PostsOf(p).back(), (std::pair<int, long>{StageFailed, 0}));
+}
+
+// The USB wait: what ends it, what the run does then, and that the watcher has always been
+// stopped and waited for before the run goes on.
+TEST(UsbWait, Outcomes) {
+    const std::vector<std::string> done = {"stage", "place", "replace", "pnp", "shortcuts",
+                                           "uninstall"};
+    const std::vector<std::string> failed = {"stage", "place", "replace", "pnp"};
+    struct Case {
+        const char* what;
+        int platformClass;
+        unsigned limit;
+        int report, reportWhileStopping;
+        bool watcherStarts;
+        int result;
+        bool queueLater;
+        std::vector<std::string> steps;
+        std::pair<int, long> afterWait;  // the post that follows (StagePnpWait, 0)
+    };
+    const Case cases[] = {
+        {"the wizard: the queue is set up", PlatformXp, kWaitForever, 1, -1, true, 1, false, done,
+         {StagePnpWait, 1}},
+        {"the wizard: the prompt gives up", PlatformXp, kWaitForever, 0, -1, true, 0, false,
+         failed, {StageFailed, 1}},
+        {"given up while the watcher set a queue up: the first report decides", PlatformXp,
+         kWaitForever, 0, 1, true, 0, false, failed, {StageFailed, 1}},
+        {"the limit runs out: the driver is ready, the queue comes later", PlatformVista, 60000,
+         -1, -1, true, 1, true, done, {StageShortcuts, 0}},
+        {"the limit runs out while a queue is set up: it counts", PlatformVista, 0, -1, 1, true,
+         1, false, done, {StagePnpWait, 1}},
+        {"the limit runs out while a queue fails to be set up", PlatformVista, 0, -1, 0, true, 0,
+         false, failed, {StageFailed, 1}},
+        {"no watcher", PlatformVista, kWaitForever, -1, -1, false, 0, false, failed,
+         {StageFailed, 1}},
+        {"Windows 9x: no driver update; the hardware wizard prepared, the source written back",
+         Platform9x, kWaitForever, 1, -1, true, 1, false,
+         {"stage", "place", "replace", "prepare 9x", "restore 9x", "shortcuts", "uninstall"},
+         {StagePnpWait, 1}},
+        {"Windows 9x: the source is written back after a wait given up too", Platform9x,
+         kWaitForever, 0, -1, true, 0, false,
+         {"stage", "place", "replace", "prepare 9x", "restore 9x"}, {StageFailed, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RunRig r;
+        r.job.platformClass = c.platformClass;
+        r.run.connectionType = Usb;
+        r.run.usbWaitMs = c.limit;
+        r.usb.report = c.report;
+        r.usb.reportWhileStopping = c.reportWhileStopping;
+        r.usb.watcherStarts = c.watcherStarts;
+        EXPECT_EQ(RunInstallation(r.job, r.run), c.result);
+        EXPECT_EQ(r.job.queueLater, c.queueLater);
+        EXPECT_EQ(r.steps.calls, c.steps);
+        const Posts posts = PostsOf(r.progress);
+        const auto wait = std::find(posts.begin(), posts.end(), std::pair<int, long>{StagePnpWait, 0});
+        ASSERT_NE(wait, posts.end());
+        ASSERT_NE(wait + 1, posts.end());
+        EXPECT_EQ(*(wait + 1), c.afterWait);
+        if (c.watcherStarts) {
+            EXPECT_EQ(r.usb.waits.front(), c.limit) << "the wait is as long as asked";
+            EXPECT_EQ(r.usb.watchersJoined, 1);
+            EXPECT_TRUE(r.usb.stoppedBeforeJoin);
+            EXPECT_FALSE(r.usb.pending) << "a late report is consumed";
+        }
+    }
 }
 
 class FixedSystem : public SystemInfo {
@@ -134,7 +185,8 @@ struct WatcherRig {
     PrinterSettings printers{spooler, libraries, system};
     WizardSettings settings;
     std::atomic<int> pnpSucceeded{0};
-    Signals signals;
+    ScriptedUsbWait signals{pnpSucceeded};
+    std::atomic<bool> stop{false};
     int readyPosts = 0;
     int flagWhenReady = -1;
     int sleeps = 0;
@@ -152,7 +204,8 @@ struct WatcherRig {
                          [this] {
                              ++sleeps;
                              if (onSleep) onSleep();
-                         }};
+                         },
+                         stop};
     WatcherRig() {
         spooler.AddDriver("Kestra TQ8240 Series");
         settings.SetPrinterName("Kestra TQ8240 Series");
@@ -203,6 +256,23 @@ TEST_F(WatcherFixture, ASucceededDriverUpdateEndsThePollAtOnce) {
     EXPECT_TRUE(watcher.Run());
     EXPECT_EQ(sleeps, 0);
     EXPECT_EQ(readyPosts, 1);
+}
+
+TEST_F(WatcherFixture, AStopEndsThePollWithoutAReportUnlessAQueueCameInThatPoll) {
+    stop = true;
+    EXPECT_FALSE(watcher.Run());
+    EXPECT_EQ(signals.pnpSignals, 0);
+    EXPECT_EQ(readyPosts, 0);
+
+    // The queue is there at the first poll after the stop: it is set up to the end.
+    stop = false;
+    onSleep = [this] {
+        stop = true;
+        spooler.AddQueue("Kestra TQ8240 Series", "USB001", "Kestra TQ8240 Series");
+    };
+    EXPECT_TRUE(watcher.Run());
+    EXPECT_EQ(signals.pnpSignals, 1);
+    EXPECT_EQ(pnpSucceeded.load(), 1);
 }
 
 TEST_F(WatcherFixture, TheFirstFailingStepStopsAndReportsFailure) {

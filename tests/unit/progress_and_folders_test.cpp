@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "install/engine/folders.h"
+#include "install/system/folders.h"
 #include "install/engine/progress.h"
 #include "tests/support/fake_system_paths.h"
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "install/res/resource.h"
-#include "install/system/platform_class.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/fake_system_paths.h"
@@ -21,7 +20,7 @@ struct Signals : InstallSignals {
     void RequestPause() override { log.push_back("pause"); }
     void Resume() override { log.push_back("resume"); }
     void SignalPnp() override { log.push_back("pnp"); }
-    void WaitForPnp() override {}
+    bool WaitForPnp(unsigned) override { return false; }
 };
 
 // Child dialogs that run at once: the test then delivers what would arrive during the run.
@@ -47,15 +46,6 @@ struct Paths : test::FakeSystemPaths {
     Paths() { module = "D:\\TQ82Ins.exe"; }
 };
 
-struct System : SystemInfo {
-    OsVersion version{2, 5, 1};
-    OsVersion Version() override { return version; }
-    bool NativeArchitecture(std::uint16_t& a) override {
-        a = 0;
-        return true;
-    }
-};
-
 struct Processes_ : Processes {
     std::vector<std::string> started;
     bool StartProgram(const std::string& commandLine, int show) override {
@@ -73,13 +63,10 @@ struct ProgressFixture : ::testing::Test {
     Dialogs dialogs;
     FakeRegistry registry;
     Paths paths;
-    System system;
     Processes_ processes;
     int installationsStarted = 0;
-    int watchersStarted = 0;
     bool installationStarts = true;
-    bool watcherStarts = true;
-    std::vector<std::string> deleted;
+    std::vector<Page*> promptsShown;
     ProgressServices services{settings,
                               ui,
                               signals,
@@ -87,20 +74,12 @@ struct ProgressFixture : ::testing::Test {
                               dialogs,
                               registry,
                               paths,
-                              system,
                               processes,
                               [this](Page&) {
                                   ++installationsStarted;
                                   return installationStarts;
                               },
-                              [this](Page&) {
-                                  ++watchersStarted;
-                                  return watcherStarts;
-                              },
-                              [this](const std::string& p) {
-                                  deleted.push_back(p);
-                                  return true;
-                              },
+                              [this](Page* prompt) { promptsShown.push_back(prompt); },
                               [] { return std::string("C:\\Program Files\\x.dll"); }};
     FakeControls controls;
     ProgressPage page{services};
@@ -211,7 +190,7 @@ TEST_F(ProgressFixture, CancelWhileRunningPausesAndAsks) {
 TEST_F(ProgressFixture, TheUsbPromptRunsDuringTheWaitAndIsEndedByTheOutcome) {
     dialogs.whileRunning = [this](Page& prompt) {
         EXPECT_FALSE(dialogs.childControls->c(kIdOk).enabled);
-        EXPECT_EQ(watchersStarted, 1);
+        EXPECT_EQ(promptsShown, std::vector<Page*>{&prompt}) << "the watcher's report goes there";
         prompt.OnMessage(kQueueReadyMessage, 0, 0, *dialogs.childControls);
         EXPECT_TRUE(dialogs.childControls->c(kIdOk).enabled);
         Deliver(StagePnpWait, 1);  // arrives inside the prompt's run
@@ -219,7 +198,7 @@ TEST_F(ProgressFixture, TheUsbPromptRunsDuringTheWaitAndIsEndedByTheOutcome) {
     Deliver(StagePnpWait, 0);
     EXPECT_EQ(dialogs.log, (std::vector<std::string>{"run", "end 1"}));
     EXPECT_EQ(controls.c(IDC_PROGRESS_STATUS).text, TextOf(IDS_DONE_STATUS));
-    EXPECT_TRUE(deleted.empty()) << "no Windows 9x preparation on XP";
+    EXPECT_EQ(promptsShown.back(), nullptr) << "no report reaches an ended prompt";
 }
 
 TEST_F(ProgressFixture, TheWaitFailureEndsThePromptWithTwo) {
@@ -247,22 +226,20 @@ TEST_F(ProgressFixture, ThePromptsButtonsGiveUpTheWait) {
 }
 
 // What the run needs but cannot make ends in the failure display: at once without the
-// installation thread, through a wait given up (reported by the thread) without the watcher or
-// the prompt, even when the driver update had succeeded.
+// installation thread, through a wait given up (reported by the thread) without the prompt,
+// even when the driver update had succeeded.
 TEST_F(ProgressFixture, WhatCannotBeMadeEndsInTheFailureDisplay) {
     struct Case {
         const char* what;
-        bool installation, watcher, prompt;
+        bool installation, prompt;
     };
     const Case cases[] = {
-        {"installation thread or events", false, true, true},
-        {"queue watcher", true, false, true},
-        {"USB prompt", true, true, false},
+        {"installation thread or events", false, true},
+        {"USB prompt", true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         installationStarts = c.installation;
-        watcherStarts = c.watcher;
         dialogs.notShown = !c.prompt;
         dialogs.whileRunning = nullptr;
         signals.log.clear();
@@ -313,26 +290,6 @@ TEST_F(ProgressFixture, ACloseBeforeTheThreadEndedWaitsForIt) {
         }
         EXPECT_TRUE(ui.boxes.empty());
     }
-}
-
-TEST_F(ProgressFixture, Windows9xPreparesTheHardwareWizardAndWritesTheSourceBack) {
-    system.version = {1, 4, 10};
-    registry.AddValue(RegistryRoot::LocalMachine,
-                      "Software\\Microsoft\\Windows\\CurrentVersion\\Setup", "SourcePath",
-                      "D:\\WIN98\\");
-    dialogs.whileRunning = [this](Page&) {
-        EXPECT_EQ(
-            registry.ValueOf(RegistryRoot::LocalMachine,
-                             "Software\\Microsoft\\Windows\\CurrentVersion\\Setup", "SourcePath"),
-            std::optional<std::string>("C:\\WINDOWS\\system32\\"));
-        Deliver(StagePnpWait, 1);
-    };
-    Deliver(StagePnpWait, 0);
-    EXPECT_EQ(deleted, (std::vector<std::string>{"C:\\WINDOWS\\inf\\Drvdata.bin",
-                                                 "C:\\WINDOWS\\inf\\Drvidx.bin"}));
-    EXPECT_EQ(registry.ValueOf(RegistryRoot::LocalMachine,
-                               "Software\\Microsoft\\Windows\\CurrentVersion\\Setup", "SourcePath"),
-              std::optional<std::string>("D:\\WIN98\\"));
 }
 
 }  // namespace

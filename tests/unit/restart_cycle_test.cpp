@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "install/app/restart_cycle.h"
+#include "install/engine/restart_cycle.h"
 #include "install/system/platform_class.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/fake_power.h"

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "install/entry/program.h"
+#include "install/res/resource.h"
 #include "platform/text.h"
 #include "tests/support/fake_log_file.h"
 #include "tests/support/fake_port_monitor.h"
 #include "tests/support/fake_setup_libraries.h"
 #include "tests/support/fake_spooler.h"
+#include "tests/support/fake_system_names.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/scripted_steps.h"
 
 namespace tq {
@@ -14,60 +18,47 @@ namespace {
 
 constexpr const char* kModel = "Kestra TQ8240 Series";
 
-using test::ScriptedSteps;
-
-struct Vista : SystemInfo {
-    OsVersion Version() override { return {2, 6, 1}; }
-    bool NativeArchitecture(std::uint16_t&) override { return false; }
-};
-
-// One run's services, with the log, the watcher and the wait as a test scripts them.
+// The program as the process entry wires it, over fakes: the command line through RunProgram
+// to the wizard (a stub) or the unattended run, which drives the installation run with scripted
+// steps and a scripted USB wait.
 struct Rig {
-    test::FakeSpooler spooler;
-    test::FakeSetupLibraries libraries;
-    Vista system;
-    PrinterSettings printers{spooler, libraries, system};
-    test::FakePortMonitor monitor;
-    ScriptedSteps steps;
+    test::FakeUi ui;
     test::FakeLogFile file;
     test::FakeSystemErrors errors;
     InstallLog log{file, errors};
+    test::FakeSpooler spooler;
+    test::FakeSystemNames names;
+    test::FakePortMonitor monitor;
+    test::ScriptedSteps steps;
     std::atomic<int> pnpSucceeded{0};
+    test::ScriptedUsbWait usb{pnpSucceeded};
     bool secondInstance = false;
-    int watchers = 0;
-    std::vector<unsigned> waits;
-    int watcherOutcome = -1;  // -1: the printer never comes; 0/1: the watcher's pnpSucceeded
-    UnattendedServices services{spooler,
-                                printers,
-                                monitor,
-                                steps,
-                                log,
-                                pnpSucceeded,
-                                nullptr,
-                                [this] { return secondInstance; },
-                                [this] {
-                                    ++watchers;
-                                    return true;
-                                },
-                                [this](unsigned ms) {
-                                    waits.push_back(ms);
-                                    if (watcherOutcome < 0) return false;
-                                    pnpSucceeded = watcherOutcome;
-                                    return true;
-                                }};
+    std::string ran;
+    CommandLine line;
     InstallJob job;
     WizardSettings settings;
+    UnattendedServices unattended{spooler, names, monitor, steps,
+                                  usb,     log,   pnpSucceeded, nullptr,
+                                  [this] { return secondInstance; }, usb.Starter()};
+    ProgramServices program{ui, log, 5, 1,
+                            [this] {
+                                ran = "wizard";
+                                return 0;
+                            },
+                            [this] {
+                                ran = "unattended";
+                                return RunUnattended(line, job, settings, unattended);
+                            }};
 
     Rig() {
         job.platformClass = 5;
         job.processorClass = 1;
-        log.Open("C:\\tq.log");
+        ui.answers = {kIdOk};
     }
-    int RunWith(const std::string& commandLine) {
-        const CommandLine line = ParseCommandLine(
+    int Run(const std::string& commandLine) {
+        line = ParseCommandLine(
             SplitCommandLine(commandLine, [](unsigned char c) { return IsLeadByte936(c); }));
-        EXPECT_TRUE(line.ok()) << line.why;
-        return RunUnattended(line, job, settings, services);
+        return RunProgram(line, program);
     }
     bool Logged(const std::string& text) const {
         for (const std::string& w : file.writes) {
@@ -77,85 +68,164 @@ struct Rig {
     }
 };
 
-struct UnattendedFixture : ::testing::Test, Rig {};
-
-TEST_F(UnattendedFixture, AParallelRunFillsTheChoicesRunsTheStepsAndLogsThem) {
-    EXPECT_EQ(RunWith("x /quiet /port:lpt1 /name:\"Front Desk\" /default:no /share:FRONT"), 0);
-    EXPECT_EQ(steps.calls,
-              (std::vector<std::string>{"stage", "place", "register", "shortcuts", "uninstall"}));
-    EXPECT_STREQ(settings.printerName, "Front Desk");
-    EXPECT_EQ(settings.renameRequired, 1);
-    EXPECT_EQ(settings.setAsDefault, 0);
-    EXPECT_EQ(settings.shareEnabled, 1);
-    EXPECT_STREQ(settings.shareName, "FRONT");
-    EXPECT_EQ(settings.connectionType, Parallel);
-    EXPECT_STREQ(settings.portName, "LPT1:");
-    EXPECT_EQ(settings.alreadyInstalled, 0);
-    EXPECT_TRUE(monitor.openedNames.empty());
-    EXPECT_EQ(file.writes.back(), "2026-12-07 09:05:03.042 installation done\r\n");
+TEST(Unattended, AParallelRunFillsTheChoicesAsThePagesStoreThem) {
+    Rig r;
+    EXPECT_EQ(r.Run("x /quiet /port:lpt1 /name:\"Front Desk\" /default:no /share:FRONT"), 0);
+    EXPECT_STREQ(r.settings.printerName, "Front Desk");
+    EXPECT_EQ(r.settings.renameRequired, 1);
+    EXPECT_EQ(r.settings.setAsDefault, 0);
+    EXPECT_EQ(r.settings.shareEnabled, 1);
+    EXPECT_STREQ(r.settings.shareName, "FRONT");
+    EXPECT_EQ(r.settings.connectionType, Parallel);
+    EXPECT_STREQ(r.settings.portName, "LPT1:");
+    EXPECT_EQ(r.settings.alreadyInstalled, 0);
+    EXPECT_TRUE(r.monitor.openedNames.empty());
+    EXPECT_EQ(r.file.writes.back(), "2026-12-07 09:05:03.042 exit code 0\r\n");
 }
 
-// Each outcome and what it leaves undone.
-TEST(Unattended, Outcomes) {
-    struct Case {
-        const char* what;
-        std::function<void(Rig&)> arrange;
-        const char* commandLine;
-        int exitCode;
-        std::vector<std::string> steps;
-        const char* logged;
+// Every command line: its exit code, whether anything was shown, where the log went, what the
+// log says, which steps ran (none: nothing changed) and how long a USB run waited.
+TEST(Unattended, CommandLinesThroughTheProgram) {
+    const std::vector<std::string> all = {"stage", "place", "replace", "register", "shortcuts",
+                                          "uninstall"};
+    const std::vector<std::string> usb = {"stage", "place", "replace", "pnp", "shortcuts",
+                                          "uninstall"};
+    const std::vector<std::string> none;
+    const auto nothing = [](Rig&) {};
+    const auto logRefused = [](Rig& r) { r.file.failPaths.insert("Q:\\none\\tq.log"); };
+    const auto modelInstalledAs = [](const char* name, const char* share) {
+        return [name, share](Rig& r) {
+            r.spooler.AddDriver(kModel).AddQueue(name, "LPT1:", kModel,
+                                                 share ? SpoolerText(share) : std::nullopt);
+        };
     };
-    const std::vector<std::string> all = {"stage", "place", "register", "shortcuts", "uninstall"};
-    const std::vector<std::string> usb = {"stage", "place", "pnp", "shortcuts", "uninstall"};
+    const auto filesInUse = [](Rig& r) { r.steps.onPlace = [](InstallJob& j) { j.filesAtRestart = 2; }; };
+    struct Case {
+        const char* line;
+        std::function<void(Rig&)> arrange;
+        int exitCode;
+        std::size_t boxes;     // message boxes shown (the usage)
+        const char* logFile;   // where the log went (null: none was written)
+        const char* logged;
+        std::vector<std::string> steps;
+        int waitMs = -1;  // the USB wait's limit (-1: no wait)
+    };
+    const char* temp = "C:\\Users\\me\\AppData\\Local\\Temp\\TQ82Ins.log";
     const Case cases[] = {
-        {"another instance", [](Rig& f) { f.secondInstance = true; },
-         "x /quiet /port:lpt1", 1618, {}, "another instance"},
-        {"share name in use",
-         [](Rig& f) { f.spooler.AddQueue("Other", "LPT2:", "X", "FRONT"); },
-         "x /quiet /port:lpt1 /share:front", 87, {}, "option /share:front: the share name is in use"},
-        {"shared printer of another model",
-         [](Rig& f) {
-             f.spooler.printersForUse["\\\\srv\\q"] = {{true, 0, true, std::string("Other")}};
+        // What the command line chooses, and where the log goes.
+        {"x /?", nothing, 0, 1, nullptr, "", none},
+        {"x", nothing, 0, 0, temp, "exit code 0", none},
+        {"x /log:D:\\l\\tq.log", nothing, 0, 0, "D:\\l\\tq.log", "wizard, platform class 5", none},
+        {"x /name:Front", nothing, 87, 1, temp, "option /name:Front: only with /quiet", none},
+        {"x /log:Q:\\none\\tq.log", logRefused, 87, 1, temp, "the log cannot be written there",
+         none},
+        {"x /quiet /log:Q:\\none\\tq.log", logRefused, 87, 0, temp, "exit code 87", none},
+        // With /quiet anywhere nothing is shown, and /log holds wherever it stands.
+        {"x /norestart /log:D:\\l\\tq.log /colour:red /quiet", nothing, 87, 0, "D:\\l\\tq.log",
+         "option /colour:red: unknown option", none},
+        {"x /quiet /quiet", nothing, 87, 0, temp, "given twice", none},
+        {"x /quiet /name: /log:D:\\l\\tq.log", nothing, 87, 0, "D:\\l\\tq.log", "needs a value",
+         none},
+        {"x /quiet /?", nothing, 87, 0, temp, "only without /quiet", none},
+        {"x /quiet /norestart /port:lpt1", nothing, 0, 0, temp, "installation done", all},
+        // 87: what the system would refuse later is refused before anything changes.
+        {"x /quiet /port:lpt1", [](Rig& r) { r.secondInstance = true; }, 1618, 0, temp,
+         "another instance", none},
+        {"x /quiet /port:lpt1 /share:front",
+         [](Rig& r) { r.spooler.AddQueue("Other", "LPT2:", "X", std::string("FRONT")); }, 87, 0,
+         temp, "option /share:front: the share name is in use", none},
+        {"x /quiet /port:lpt1 /share:docs",
+         [](Rig& r) { r.names.shares["DOCS"] = ShareKind::Other; }, 87, 0, temp,
+         "the share name is in use", none},
+        // ｆｒｏｎｔ and ＦＲＯＮＴ are one name for Windows; FRONT is another.
+        {"x /quiet /port:lpt1 /share:\xA3\xE6\xA3\xF2\xA3\xEF\xA3\xEE\xA3\xF4",
+         [](Rig& r) {
+             r.spooler.AddQueue("Other", "LPT2:", "X", std::string("\xA3\xC6\xA3\xD2\xA3\xCF\xA3\xCE\xA3\xD4"));
          },
-         "x /quiet /port:\\\\srv\\q", 87, {}, "another model"},
-        {"shared printer that wants a logon",
-         [](Rig& f) {
-             f.spooler.printersForUse["\\\\srv\\q"] = {{false, 5, false, std::nullopt}};
+         87, 0, temp, "the share name is in use", none},
+        {"x /quiet /port:lpt1 /share:FRONT",
+         [](Rig& r) {
+             r.spooler.AddQueue("Other", "LPT2:", "X", std::string("\xA3\xC6\xA3\xD2\xA3\xCF\xA3\xCE\xA3\xD4"));
          },
-         "x /quiet /port:\\\\srv\\q", 87, {}, "cannot be reached (answer 5"},
-        {"installed before: the queue made anew, restart recommended",
-         [](Rig& f) { f.spooler.AddDriver(kModel).AddQueue(kModel, "LPT1:", kModel); },
-         "x /quiet /port:lpt1", 3010, all, "delete the queue Kestra TQ8240 Series"},
-        {"installed before with its share: free for the queue made anew",
-         [](Rig& f) {
-             f.spooler.AddDriver(kModel).AddQueue(kModel, "LPT1:", kModel, "FRONT");
+         0, 0, temp, "installation done", all},
+        {"x /quiet /port:lpt1 \"/name:front desk\"",
+         [](Rig& r) { r.spooler.AddQueue("Front Desk", "LPT2:", "Contoso Laser"); }, 87, 0, temp,
+         "a printer of another driver has the name front desk", none},
+        {"x /quiet /port:\\\\srv\\q",
+         [](Rig& r) {
+             r.spooler.printersForUse["\\\\srv\\q"] = {{true, 0, true, std::string("Other")}};
          },
-         "x /quiet /port:lpt1 /share:FRONT", 3010, all, "delete the queue Kestra TQ8240 Series"},
-        {"a failing step", [](Rig& f) { f.steps.failing = "register"; },
-         "x /quiet /port:lpt1", 1603, {"stage", "place", "register"}, "installation failed"},
-        {"TCP/IP", [](Rig&) {}, "x /quiet /port:10.0.0.5 /protocol:lpr", 0, all,
-         "port 10.0.0.5 (LPR)"},
-        {"USB without the printer and no wait", [](Rig&) {}, "x /quiet", 0, usb,
-         "USB printer not connected"},
-        {"USB, the printer plugged in during the wait",
-         [](Rig& f) { f.watcherOutcome = 1; }, "x /quiet /wait:60", 0, usb,
-         "USB queue: ready"},
-        {"USB, the queue not set up", [](Rig& f) { f.watcherOutcome = 0; },
-         "x /quiet /wait:60", 1603, {"stage", "place", "pnp"}, "could not be set up"},
-        {"USB, the driver update found the printer",
-         [](Rig& f) {
-             f.watcherOutcome = 1;
-             f.steps.onPnp = [&f] { f.pnpSucceeded = 1; };
+         87, 0, temp, "another model", none},
+        {"x /quiet /port:\\\\srv\\q",
+         [](Rig& r) {
+             r.spooler.printersForUse["\\\\srv\\q"] = {{false, 5, false, std::nullopt}};
          },
-         "x /quiet", 0, usb, "USB queue: ready"},
+         87, 0, temp, "cannot be reached (answer 5", none},
+        {"x /quiet /port:224.0.0.1", nothing, 87, 0, temp, "not a printer's address", none},
+        // The queue of the model under the chosen name is made anew, its share free for it.
+        {"x /quiet /port:lpt1 /share:FRONT", modelInstalledAs(kModel, "FRONT"), 0, 0, temp,
+         "installation done", all},
+        {"x /quiet /port:lpt1 /share:FRONT",
+         [modelInstalledAs](Rig& r) {
+             modelInstalledAs(kModel, "FRONT")(r);
+             r.names.shares["FRONT"] = ShareKind::PrintQueue;
+         },
+         0, 0, temp, "installation done", all},
+        // 3010 only when files in use wait for the restart, whatever queues were there.
+        {"x /quiet /port:lpt1", modelInstalledAs("Kestra Old", nullptr), 0, 0, temp,
+         "exit code 0", all},
+        {"x /quiet /port:lpt1", [=](Rig& r) {
+             modelInstalledAs("Kestra Old", nullptr)(r);
+             filesInUse(r);
+         },
+         3010, 0, temp, "2 driver file(s) in use are replaced when Windows restarts", all},
+        {"x /quiet /port:lpt1", filesInUse, 3010, 0, temp, "exit code 3010", all},
+        {"x /quiet /port:lpt1", [](Rig& r) { r.steps.failing = "register"; }, 1603, 0, temp,
+         "installation failed", {"stage", "place", "replace", "register"}},
+        {"x /quiet /port:lpt1", [](Rig& r) { r.steps.failing = "replace"; }, 1603, 0, temp,
+         "installation failed", {"stage", "place", "replace"}},
+        // The port is named by its address in plain decimal.
+        {"x /quiet /port:010.000.000.005 /protocol:lpr", nothing, 0, 0, temp,
+         "port 10.0.0.5 (LPR)", all},
+        // USB: the wait is as long as /wait says; a printer that does not come is no failure.
+        {"x /quiet", nothing, 0, 0, temp, "USB printer not connected", usb, 0},
+        {"x /quiet /wait:86400", nothing, 0, 0, temp, "at most 86400 s", usb, 86400000},
+        {"x /quiet /wait:60", [](Rig& r) { r.usb.report = 1; }, 0, 0, temp, "USB queue: ready",
+         usb, 60000},
+        {"x /quiet /wait:60", [](Rig& r) { r.usb.report = 0; }, 1603, 0, temp,
+         "installation failed", {"stage", "place", "replace", "pnp"}, 60000},
+        {"x /quiet",
+         [](Rig& r) {
+             r.steps.onPnp = [&r] { r.pnpSucceeded = 1; };  // the printer was there
+             r.usb.reportWhileStopping = 1;
+         },
+         0, 0, temp, "USB queue: ready", usb, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Rig f;
-        c.arrange(f);
-        EXPECT_EQ(f.RunWith(c.commandLine), c.exitCode);
-        EXPECT_EQ(f.steps.calls, c.steps);
-        EXPECT_TRUE(f.Logged(c.logged));
+        SCOPED_TRACE(c.line);
+        Rig r;
+        c.arrange(r);
+        EXPECT_EQ(r.Run(c.line), c.exitCode);
+        EXPECT_EQ(r.ui.boxes.size(), c.boxes);
+        if (c.boxes > 0) {
+            EXPECT_EQ(r.ui.boxes[0].text, test::TextOf(IDS_USAGE));
+        }
+        if (c.logFile == nullptr) {
+            EXPECT_TRUE(r.file.writes.empty());
+        } else {
+            ASSERT_FALSE(r.file.opened.empty());
+            EXPECT_EQ(r.file.opened.back(), c.logFile);
+            EXPECT_TRUE(r.Logged(c.logged)) << c.logged;
+            EXPECT_TRUE(r.Logged("exit code " + std::to_string(c.exitCode)));
+        }
+        EXPECT_EQ(r.steps.calls, c.steps);
+        if (c.steps.empty()) {
+            EXPECT_TRUE(r.monitor.openedNames.empty()) << "no port either";
+        }
+        if (c.waitMs >= 0) {
+            ASSERT_FALSE(r.usb.waits.empty());
+            EXPECT_EQ(r.usb.waits.front(), static_cast<unsigned>(c.waitMs));
+        }
     }
 }
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "install/engine/copying.h"
-#include "install/engine/folders.h"
+#include "install/system/folders.h"
 #include "install/engine/registration.h"
 #include "install/engine/shortcuts.h"
 #include "install/system/platform_class.h"

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "install/engine/installation.h"
 #include "install/engine/progress.h"
 
 namespace tq {
@@ -35,6 +36,21 @@ struct ProgressEvents {
     bool Made() const {
         return pauseRequest.get() != nullptr && resume.get() != nullptr && pnp.get() != nullptr;
     }
+};
+
+// The three events of a run as the logic signals and waits on them.
+class Win32InstallSignals : public InstallSignals {
+  public:
+    explicit Win32InstallSignals(ProgressEvents& events) : events_(events) {}
+    void RequestPause() override { events_.pauseRequest.Signal(); }
+    void Resume() override { events_.resume.Signal(); }
+    void SignalPnp() override { events_.pnp.Signal(); }
+    bool WaitForPnp(unsigned milliseconds) override {
+        return WaitForSingleObject(events_.pnp.get(), milliseconds) == WAIT_OBJECT_0;
+    }
+
+  private:
+    ProgressEvents& events_;
 };
 
 // currentFileName: the target of the file copied last. Written by the engine just before it

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "install/app/win32/threads_win32.h"
+#include "platform/win32/threads_win32.h"
 #include "install/network/adapter_dialog.h"
 #include "install/network/host_address.h"
 #include "install/network/printer_search.h"

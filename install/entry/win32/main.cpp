@@ -1,50 +1,54 @@
-// Process entry of TQ82Ins.exe: wires the Win32 implementations to the start-up logic.
+// Process entry of TQ82Ins.exe: wires the Win32 implementations to both front ends, the wizard
+// and the unattended run, and to the one installation run they drive.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <functional>
 
 #include "install/app/connection_type_page.h"
-#include "install/app/install_steps.h"
-#include "install/app/progress_page.h"
-#include "install/app/restart_cycle.h"
-#include "install/app/win32/threads_win32.h"
-#include "install/unattended/command_line.h"
-#include "install/unattended/unattended_run.h"
-#include "platform/win32/log_file_win32.h"
 #include "install/app/printer_name_page.h"
+#include "install/app/progress_page.h"
 #include "install/app/shared_printer_page.h"
 #include "install/app/sharing_page.h"
 #include "install/app/startup.h"
 #include "install/app/welcome_page.h"
+#include "install/app/win32/dialog_host.h"
+#include "install/engine/file_sets.h"
+#include "install/engine/install_steps.h"
+#include "install/engine/plug_and_play.h"
+#include "install/engine/restart_cycle.h"
+#include "install/engine/win32/progress_window_win32.h"
+#include "install/engine/wizard_settings.h"
+#include "install/entry/program.h"
 #include "install/network/tcpip_port_page.h"
 #include "install/network/win32/network_pages_win32.h"
-#include "install/app/win32/dialog_host.h"
-#include "install/engine/wizard_settings.h"
 #include "install/res/resource.h"
-#include "platform/dll_search.h"
-#include "platform/instance.h"
 #include "install/spooler/printer_settings.h"
 #include "install/system/platform_class.h"
+#include "install/unattended/command_line.h"
+#include "install/unattended/unattended_run.h"
+#include "platform/dll_search.h"
+#include "platform/instance.h"
 #include "platform/system_info.h"
-#include "install/engine/file_sets.h"
-#include "install/engine/plug_and_play.h"
 #include "platform/win32/device_install_win32.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/log_file_win32.h"
 #include "platform/win32/network_adapters_win32.h"
 #include "platform/win32/network_connections_win32.h"
-#include "platform/win32/printer_browser_win32.h"
 #include "platform/win32/port_monitor_win32.h"
 #include "platform/win32/power_win32.h"
+#include "platform/win32/printer_browser_win32.h"
 #include "platform/win32/process_list_win32.h"
-#include "platform/win32/profile_strings_win32.h"
 #include "platform/win32/processes_win32.h"
+#include "platform/win32/profile_strings_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/services_win32.h"
 #include "platform/win32/setup_libraries_win32.h"
 #include "platform/win32/shell_links_win32.h"
-#include "platform/win32/system_paths_win32.h"
 #include "platform/win32/spooler_win32.h"
+#include "platform/win32/system_names_win32.h"
+#include "platform/win32/system_paths_win32.h"
+#include "platform/win32/threads_win32.h"
 
 namespace {
 
@@ -173,7 +177,12 @@ struct Installer {
         links,
         [this](tq::InstallJob& job) {
             return tq::InstallPlugAndPlayDriver(job, settings, plugAndPlay, pnpSucceeded);
-        }};
+        },
+        [](const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }};
+    tq::Win32SystemNames names;
+    // The USB prompt showing now, where the queue watcher's report goes; none in an unattended
+    // run, or before the prompt opened (its Next then stays disabled: the page ends it at once).
+    std::atomic<HWND> promptWindow{nullptr};
 
     HWND WindowOf(tq::Page& page) {
         const auto it = host.open.find(&page);
@@ -191,25 +200,30 @@ struct Installer {
         job->processorClass = tq::GetProcessorClass(tq::RealSystemInfo());
         const int connectionType = settings.connectionType;
         return tq::StartThread([this, job, connectionType] {
-            tq::RunInstallation(*job, connectionType, steps, signals, pnpSucceeded);
+            tq::InstallationRun run{connectionType, tq::kWaitForever, steps, signals,
+                                    pnpSucceeded, [this](const std::atomic<bool>& stop) {
+                                        return StartWatcher(stop);
+                                    }};
+            tq::RunInstallation(*job, run);
         });
     }
 
-    // window: the USB prompt; none in an unattended run. The watcher reports on the pnp event.
-    bool StartWatcher(HWND window) {
-        if (!events.Made()) return false;
-        return tq::StartThread([this, window] {
-            tq::QueueWatcher watcher{
-                spooler,
-                printers,
-                tq::RealSystemInfo(),
-                settings,
-                pnpSucceeded,
-                signals,
-                [window] {
-                    if (window != nullptr) PostMessageA(window, tq::kQueueReadyMessage, 0, 0);
-                },
-                [] { Sleep(10); }};
+    // The watcher reports on the pnp event, and to the USB prompt when one shows.
+    std::unique_ptr<tq::WorkThread> StartWatcher(const std::atomic<bool>& stop) {
+        return tq::StartWorkThread([this, &stop] {
+            tq::QueueWatcher watcher{spooler,
+                                     printers,
+                                     tq::RealSystemInfo(),
+                                     settings,
+                                     pnpSucceeded,
+                                     signals,
+                                     [this] {
+                                         if (HWND prompt = promptWindow.load()) {
+                                             PostMessageA(prompt, tq::kQueueReadyMessage, 0, 0);
+                                         }
+                                     },
+                                     [] { Sleep(10); },
+                                     stop};
             watcher.Run();
         });
     }
@@ -222,11 +236,11 @@ struct Installer {
         host,
         registry,
         paths,
-        tq::RealSystemInfo(),
         processes,
         [this](tq::Page& page) { return StartInstallation(page); },
-        [this](tq::Page& prompt) { return StartWatcher(WindowOf(prompt)); },
-        [](const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; },
+        [this](tq::Page* prompt) {
+            promptWindow.store(prompt != nullptr ? WindowOf(*prompt) : nullptr);
+        },
         [] { return std::string(tq::currentFileName); }};
 };
 
@@ -284,16 +298,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
             job.processorClass = processorClass;
             tq::UnattendedServices unattended{
                 installer->spooler,
-                installer->printers,
+                installer->names,
                 installer->portMonitor,
                 installer->steps,
+                installer->signals,
                 installer->log,
                 installer->pnpSucceeded,
                 tq::SpoolerEnvironmentFor(platformClass, processorClass),
                 [] { return tq::InstanceMutexExists(tq::kInstanceMutexName); },
-                [installer] { return installer->StartWatcher(nullptr); },
-                [installer](unsigned ms) {
-                    return WaitForSingleObject(installer->events.pnp.get(), ms) == WAIT_OBJECT_0;
+                [installer](const std::atomic<bool>& stop) {
+                    return installer->StartWatcher(stop);
                 }};
             return tq::RunUnattended(line, job, installer->settings, unattended);
         }};

@@ -1,4 +1,4 @@
-#include "install/app/installation.h"
+#include "install/engine/installation.h"
 
 #include <algorithm>
 
@@ -15,37 +15,80 @@ void Post(InstallJob& job, int stage, long argument) {
     if (job.progress) job.progress->Post(stage, argument);
 }
 
-// Ends the thread's work with the failure stage.
+// Ends the run with the failure stage.
 int Fail(InstallJob& job, long argument) {
     LogLine(job, "installation failed");
     Post(job, StageFailed, argument);
     return 0;
 }
 
+enum class UsbWait { Ready, NotSetUp, NotConnected };
+
+// The wait for the queue plug-and-play makes. The first report decides (the watcher's, or the
+// prompt's Next or Cancel in the wizard); when the limit runs out with none, the watcher is
+// stopped and a queue it was setting up meanwhile still counts. The watcher has ended when this
+// returns, so nothing changes the queue behind the run's back.
+UsbWait WaitForUsbQueue(InstallJob& job, InstallationRun& run) {
+    std::atomic<bool> stop{false};
+    const std::unique_ptr<WorkThread> watcher = run.startWatcher(stop);
+    if (!watcher) {
+        LogStep(job, "USB queue watcher", false);
+        return UsbWait::NotSetUp;
+    }
+    if (run.usbWaitMs != kWaitForever && run.pnpSucceeded.load() == 0) {
+        LogLine(job, "waiting for the USB printer, at most " +
+                         std::to_string(run.usbWaitMs / 1000) + " s");
+    }
+    bool reported = run.signals.WaitForPnp(run.usbWaitMs);
+    bool ready = reported && run.pnpSucceeded.load() != 0;
+    stop.store(true);
+    watcher->Join();
+    // A report that came while the watcher stopped: the outcome when the limit had run out, to
+    // be consumed and dropped after an earlier one.
+    if (run.signals.WaitForPnp(0) && !reported) {
+        reported = true;
+        ready = run.pnpSucceeded.load() != 0;
+    }
+    if (!reported) return UsbWait::NotConnected;
+    return ready ? UsbWait::Ready : UsbWait::NotSetUp;
+}
+
 }  // namespace
 
-int RunInstallation(InstallJob& job, int connectionType, InstallationSteps& steps,
-                    InstallSignals& signals, std::atomic<int>& pnpSucceeded) {
+int RunInstallation(InstallJob& job, InstallationRun& run) {
+    InstallationSteps& steps = run.steps;
     Post(job, StageStart, StepCount(job.platformClass));
     Post(job, StageCopy, 0);
     if (!steps.StageDriverFiles(job)) return Fail(job, 0);
     if (!steps.PlaceDriverFiles(job)) return Fail(job, 0);
+    // Only once the new files are in place: a run that cannot stage them leaves the old queue.
+    if (!steps.ReplaceSameNameQueue(job)) return Fail(job, 0);
     Post(job, StageInstall, 0);
-    if (connectionType != Usb) {
+    if (run.connectionType != Usb) {
         if (!steps.RegisterDriverAndPrinter(job)) return Fail(job, 0);
     } else {
         // Windows 9x: the system's own hardware wizard installs the printer when it is plugged in.
-        if (job.platformClass != Platform9x && !steps.InstallPlugAndPlayDriver(job)) {
-            return Fail(job, 0);
-        }
+        const bool windows9x = job.platformClass == Platform9x;
+        if (!windows9x && !steps.InstallPlugAndPlayDriver(job)) return Fail(job, 0);
+        if (windows9x) steps.PrepareHardwareWizard(job);
         Post(job, StagePnpWait, 0);
-        signals.WaitForPnp();
-        if (pnpSucceeded.load() == 0) {
-            LogLine(job, "USB queue: none (the wait was given up, or the queue not set up)");
-            return Fail(job, 1);
+        const UsbWait outcome = WaitForUsbQueue(job, run);
+        if (windows9x) steps.RestoreSetupSource(job);
+        switch (outcome) {
+            case UsbWait::Ready:
+                LogLine(job, "USB queue: ready");
+                Post(job, StagePnpWait, 1);
+                break;
+            case UsbWait::NotSetUp:
+                LogLine(job, "USB queue: none (the wait was given up, or the queue not set up)");
+                return Fail(job, 1);
+            case UsbWait::NotConnected:
+                job.queueLater = true;
+                LogLine(job, "USB printer not connected: the driver is ready, and Windows creates "
+                             "the queue when the printer is plugged in (under the model's name, "
+                             "without the name, default and share chosen)");
+                break;
         }
-        LogLine(job, "USB queue: ready");
-        Post(job, StagePnpWait, 1);
     }
     Post(job, StageShortcuts, 0);
     if (!steps.CreateProgramShortcuts(job)) return Fail(job, 0);
@@ -66,6 +109,7 @@ bool QueueWatcher::Run() {
         const bool succeeded = pnpSucceeded.load() != 0;
         now = queues.Poll(succeeded);
         if ((!now.empty() && now.size() > before.size()) || succeeded) break;
+        if (stop.load()) return false;  // no queue came: nothing to report
         sleep10ms();
     }
 

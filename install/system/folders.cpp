@@ -1,4 +1,4 @@
-#include "install/engine/folders.h"
+#include "install/system/folders.h"
 
 namespace tq {
 

@@ -1,4 +1,4 @@
-#include "install/app/restart_cycle.h"
+#include "install/engine/restart_cycle.h"
 
 #include "install/engine/restart_placement.h"
 #include "install/system/platform_class.h"
