@@ -64,7 +64,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         OptionParts parts;
-        if (!SplitOption(argument, parts)) return Bad(line, argument, "not an option");
+        // Quoted, so that an empty argument is named too.
+        if (!SplitOption(argument, parts)) return Bad(line, "\"" + argument + "\"", "not an option");
         const auto known = KnownOptions().find(parts.name);
         if (known == KnownOptions().end()) return Bad(line, argument, "unknown option");
         if (options.count(parts.name) != 0) return Bad(line, argument, "given twice");

@@ -93,7 +93,8 @@ TEST(ParseCommandLine, BadCommandLinesNameTheOptionAndWhy) {
         const char* option;
     };
     const Case cases[] = {
-        {"x quiet", "quiet"},                          // not an option
+        {"x quiet", "\"quiet\""},                     // not an option
+        {"x /quiet \"\"", "\"\""},
         {"x /quiet /colour:red", "/colour:red"},       // unknown
         {"x /quiet /name:a /NAME:b", "/NAME:b"},       // twice
         {"x /quiet /quiet", "/quiet"},
