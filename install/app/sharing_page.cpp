@@ -4,7 +4,6 @@
 
 #include "install/engine/choices.h"
 #include "install/res/resource.h"
-#include "install/spooler/spooler_queries.h"
 #include "platform/text.h"
 
 namespace tq {
@@ -64,7 +63,7 @@ PageResult SharingPage::Next(PageControls& controls) {
             controls.SetFocus(IDC_SHARE_NAME);
             return PageResult::Stay();
         }
-        if (FindShareName(spooler_, shareName)) {
+        if (ShareNameInUse(spooler_, names_, shareName, {})) {
             ShowResMessage(ui_, IDS_SHARE_EXISTS, IDS_SHARE_ERROR_CAPTION,
                            kMbOk | kMbIconExclamation);
             controls.SetText(IDC_SHARE_NAME, "");

@@ -4,6 +4,7 @@
 #include "install/app/page.h"
 #include "install/engine/wizard_settings.h"
 #include "platform/spooler.h"
+#include "platform/system_names.h"
 
 namespace tq {
 
@@ -11,8 +12,8 @@ inline constexpr char kProposedShareName[] = "KestraTQ";
 
 class SharingPage : public MiddlePage {
   public:
-    SharingPage(WizardSettings& settings, Spooler& spooler, Ui& ui)
-        : MiddlePage(ui), settings_(settings), spooler_(spooler) {}
+    SharingPage(WizardSettings& settings, Spooler& spooler, SystemNames& names, Ui& ui)
+        : MiddlePage(ui), settings_(settings), spooler_(spooler), names_(names) {}
 
     int DialogId() const override;
     void Open(PageControls& controls) override;
@@ -23,6 +24,7 @@ class SharingPage : public MiddlePage {
 
     WizardSettings& settings_;
     Spooler& spooler_;
+    SystemNames& names_;
 };
 
 }  // namespace tq

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "install/model.h"
+#include "install/spooler/spooler_queries.h"
 #include "platform/text.h"
 
 namespace tq {
@@ -158,18 +159,11 @@ std::uint32_t CheckSharedPrinter(Spooler& spooler, NetworkConnections& connectio
 bool ShareNameInUse(Spooler& spooler, SystemNames& names, std::string_view shareName,
                     std::string_view exceptPrinter) {
     // A printer's share is judged by the queues below, which know the one made anew.
-    const ShareKind kind = names.FindShare(std::string(shareName));
-    if (kind == ShareKind::Other) return true;
-    std::vector<PrinterRecord> printers;
-    if (!spooler.ListPrinters(printers)) return false;
-    for (const PrinterRecord& p : printers) {
-        if (!exceptPrinter.empty() && p.printerName &&
-            names.SameName(*p.printerName, exceptPrinter)) {
-            continue;
-        }
-        if (p.shareName && names.SameName(*p.shareName, shareName)) return true;
-    }
-    return false;
+    if (names.FindShare(std::string(shareName)) == ShareKind::Other) return true;
+    return FindShareName(spooler, shareName, exceptPrinter,
+                         [&names](std::string_view a, std::string_view b) {
+                             return names.SameName(a, b);
+                         });
 }
 
 bool NameOfAnotherDriversQueue(Spooler& spooler, SystemNames& names,

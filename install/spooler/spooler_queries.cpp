@@ -67,12 +67,16 @@ std::vector<std::string> DriverPrinterNames(const std::vector<PrinterRecord>& pr
     return names;
 }
 
-bool FindShareName(Spooler& spooler, std::string_view shareName, std::string_view exceptPrinter) {
+bool FindShareName(Spooler& spooler, std::string_view shareName, std::string_view exceptPrinter,
+                   const NameCompare& same) {
+    const auto matches = [&same](const SpoolerText& field, std::string_view wanted) {
+        return field.has_value() && (same ? same(*field, wanted) : MbsEqualNoCase(*field, wanted));
+    };
     std::vector<PrinterRecord> printers;
     if (!spooler.ListPrinters(printers)) return false;
     for (const auto& p : printers) {
-        if (!exceptPrinter.empty() && Matches(p.printerName, exceptPrinter)) continue;
-        if (Matches(p.shareName, shareName)) return true;
+        if (!exceptPrinter.empty() && matches(p.printerName, exceptPrinter)) continue;
+        if (matches(p.shareName, shareName)) return true;
     }
     return false;
 }

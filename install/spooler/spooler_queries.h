@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,10 +40,13 @@ bool ModelQueuesInstalled(Spooler& spooler, const char* environment);
 std::vector<std::string> DriverPrinterNames(const std::vector<PrinterRecord>& printers,
                                             std::string_view driverName);
 
+// Two names are one (printer and share names); none: the code page's case-insensitive compare.
+using NameCompare = std::function<bool(std::string_view, std::string_view)>;
+
 // A local queue shares under this name; the share of the queue `exceptPrinter` (when given)
-// does not count.
+// does not count. Names compare as `same` says.
 bool FindShareName(Spooler& spooler, std::string_view shareName,
-                   std::string_view exceptPrinter = {});
+                   std::string_view exceptPrinter = {}, const NameCompare& same = nullptr);
 bool FindMonitor(Spooler& spooler, std::string_view monitorName);
 
 }  // namespace tq

@@ -5,6 +5,7 @@
 #include "install/res/resource.h"
 #include "install/system/platform_class.h"
 #include "tests/support/fake_spooler.h"
+#include "tests/support/fake_system_names.h"
 #include "tests/support/fake_ui.h"
 
 namespace tq {
@@ -20,7 +21,8 @@ struct SharingFixture : ::testing::Test {
     FakeSpooler spooler;
     FakeUi ui;
     FakeControls controls;
-    SharingPage page{settings, spooler, ui};
+    test::FakeSystemNames names;
+    SharingPage page{settings, spooler, names, ui};
 
     void ExpectRefused(const PageResult& r, int textId) {
         EXPECT_EQ(r.kind, PageResult::Kind::Stay);
@@ -105,13 +107,22 @@ TEST_F(SharingFixture, AShareNameRecordedOnAnotherQueueIsRefusedButAlreadyStored
     EXPECT_STREQ(settings.shareName, "KestraTQ");
 
     // The next visit shows the stored choice and name.
-    SharingPage again{settings, spooler, ui};
+    SharingPage again{settings, spooler, names, ui};
     FakeControls fresh;
     again.Open(fresh);
     EXPECT_TRUE(fresh.c(IDC_SHARE_AS).checked);
     EXPECT_FALSE(fresh.c(IDC_SHARE_NONE).checked);
     EXPECT_TRUE(fresh.c(IDC_SHARE_NAME).enabled);
     EXPECT_EQ(fresh.c(IDC_SHARE_NAME).text, "KestraTQ");
+}
+
+TEST_F(SharingFixture, AFolderShareOfTheNameIsInUseToo) {
+    names.shares["kestratq"] = ShareKind::Other;
+    page.Open(controls);
+    page.OnCommand(IDC_SHARE_AS, controls);
+    controls.c(IDC_SHARE_AS).checked = true;
+    ui.answers = {kIdOk};
+    ExpectRefused(page.OnCommand(kIdOk, controls), IDS_SHARE_EXISTS);
 }
 
 TEST_F(SharingFixture, BackStoresNothingAndCancelAsks) {

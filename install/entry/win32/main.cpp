@@ -54,7 +54,7 @@ namespace {
 
 class InstallerPages : public tq::PageFactory {
   public:
-    InstallerPages(tq::WizardSettings& settings, tq::Spooler& spooler,
+    InstallerPages(tq::WizardSettings& settings, tq::Spooler& spooler, tq::SystemNames& names,
                    tq::PrinterSettings& printers, tq::Ui& ui, tq::ProgressServices& progress,
                    tq::TcpIpPortServices& network, tq::NetworkConnections& connections,
                    tq::PrinterBrowser& browser,
@@ -64,6 +64,7 @@ class InstallerPages : public tq::PageFactory {
           driverEnvironment_(
               tq::SpoolerEnvironmentFor(tq::GetPlatformClass(tq::RealSystemInfo()),
                                         tq::GetProcessorClass(tq::RealSystemInfo()))),
+          names_(names),
           printers_(printers),
           ui_(ui),
           progress_(progress),
@@ -81,7 +82,7 @@ class InstallerPages : public tq::PageFactory {
                 return std::make_unique<tq::PrinterNamePage>(settings_, spooler_,
                                                              driverEnvironment_, printers_, ui_);
             case tq::PageId::Sharing:
-                return std::make_unique<tq::SharingPage>(settings_, spooler_, ui_);
+                return std::make_unique<tq::SharingPage>(settings_, spooler_, names_, ui_);
             case tq::PageId::ConnectionType:
                 return std::make_unique<tq::ConnectionTypePage>(
                     settings_, ui_, tq::GetPlatformClass(tq::RealSystemInfo()));
@@ -101,6 +102,7 @@ class InstallerPages : public tq::PageFactory {
     tq::WizardSettings& settings_;
     tq::Spooler& spooler_;
     const char* driverEnvironment_;
+    tq::SystemNames& names_;
     tq::PrinterSettings& printers_;
     tq::Ui& ui_;
     tq::ProgressServices& progress_;
@@ -270,7 +272,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     // Never destroyed: threads of the run may still use it when the process ends.
     auto* installer = new Installer(instance);
-    InstallerPages pages(installer->settings, installer->spooler, installer->printers,
+    InstallerPages pages(installer->settings, installer->spooler, installer->names,
+                         installer->printers,
                          installer->ui, installer->progress, installer->network,
                          installer->connections, installer->printerBrowser,
                          [installer] { return tq::RestartForUpdate(installer->cycle); });
