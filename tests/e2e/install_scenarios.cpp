@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <tuple>
 #include <utility>
 #include <string>
 #include <vector>
@@ -861,7 +862,7 @@ bool HasLineStarting(const std::vector<std::string>& lines, const std::string& s
 }
 
 // A parallel installation with no one at the screen, judged by the whole state it leaves; run
-// again over it, it makes the queue anew and asks for a restart (3010).
+// again over it, it makes the queue anew.
 void InstallUnattended() {
     const std::string name = "前台 打印机";
     const std::string arguments =
@@ -891,10 +892,14 @@ void InstallUnattended() {
     }
     EXPECT_EQ(lines.back(), "exit code 0");
 
+    // Again over it: the queue is made anew once the files are in place, and with every file
+    // replaced no restart is needed.
     const QuietRun again = RunQuiet(g_paths, arguments, kInstallTimeoutMs);
-    EXPECT_EQ(again.exitCode, std::optional<DWORD>(3010));
+    EXPECT_EQ(again.exitCode, std::optional<DWORD>(0));
     ExpectParallelQueue(name, true, "FRONT");
-    EXPECT_EQ(LogLines(kQuietLog).back(), "exit code 3010");
+    const std::vector<std::string> second = LogLines(kQuietLog);
+    EXPECT_TRUE(HasLine(second, "delete the queue " + name + " to make it anew: ok"));
+    EXPECT_EQ(second.back(), "exit code 0");
 }
 
 TEST(E2e, UnattendedParallel) {
@@ -927,28 +932,68 @@ TEST(E2e, UnattendedUsbNotConnected) {
     EXPECT_EQ(lines.back(), "exit code 0");
 }
 
-// Runs that change nothing: a malformed option (87), another instance (1618); and a run that
-// fails on a missing medium file (1603), each with the log's lines saying why.
-TEST(E2e, UnattendedRefusals) {
-    const std::string log = std::string(" /log:") + kQuietLog;
-    QuietRun run = RunQuiet(g_paths, "/quiet /port:com1" + log, kInstallTimeoutMs);
-    EXPECT_EQ(run.exitCode, std::optional<DWORD>(87)) << run.error;
-    EXPECT_FALSE(run.windowShown);
-    auto lines = LogLines(kQuietLog);
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[lines.size() - 2],
-              "option /port:com1: usb, lpt1, an IPv4 address or \\\\server\\queue");
-    ExpectNothingRegistered(kModelDriver);
+// What is in `after` and not in `before` (+), and the reverse (-).
+std::string SnapshotDifference(const std::vector<std::string>& before,
+                               const std::vector<std::string>& after) {
+    std::string text;
+    for (const auto& [from, to, sign] :
+         {std::tuple(&before, &after, "+ "), std::tuple(&after, &before, "- ")}) {
+        for (const std::string& line : *to) {
+            if (std::find(from->begin(), from->end(), line) == from->end()) {
+                text += sign + line + "\n";
+            }
+        }
+    }
+    return text;
+}
 
+// Runs that change nothing: every refusal (87, no window, one log line naming the option and
+// why, the machine's files, registry and spooler as they were), another instance (1618); and a
+// run that fails on a missing medium file (1603), each with the log's lines saying why.
+TEST(E2e, UnattendedRefusals) {
     std::string error;
+    // ＦＲＯＮＴ, shared by a printer of another driver; ｆｒｏｎｔ is the same name for Windows.
+    const std::string fullWidthUpper = "\xEF\xBC\xA6\xEF\xBC\xB2\xEF\xBC\xAF\xEF\xBC\xAE\xEF\xBC\xB4";
+    const std::string fullWidthLower = "\xEF\xBD\x86\xEF\xBD\x92\xEF\xBD\x8F\xEF\xBD\x8E\xEF\xBD\x94";
+    ASSERT_TRUE(AddDriver("Contoso Laser", &error)) << error;
+    ASSERT_TRUE(AddQueueWithShareName("Front Desk", "LPT2:", "Contoso Laser", fullWidthUpper, true,
+                                      &error))
+        << error;
+    const std::string log = std::string(" /log:") + kQuietLog;
+    const std::vector<std::string> before = MachineSnapshot({kQuietLog});
+    const std::pair<std::string, std::string> refusals[] = {
+        {"/quiet /port:com1", "option /port:com1: usb, lpt1, an IPv4 address or \\\\server\\queue"},
+        {"/norestart /colour:red /quiet", "option /colour:red: unknown option"},
+        {"/quiet /?", "option /?: the usage is shown only without /quiet"},
+        {"/quiet /port:224.0.0.1", "option /port:224.0.0.1: not a printer's address"},
+        {"/quiet /port:lpt1 /share:a/b", "option /share:a/b: a share name Windows cannot use"},
+        {"/quiet /port:lpt1 \"/name:front desk\"",
+         "option /name:front desk: a printer of another driver has the name front desk"},
+        {"/quiet /port:lpt1 /share:" + fullWidthLower,
+         "option /share:" + fullWidthLower + ": the share name is in use"},
+    };
+    for (const auto& [arguments, refusal] : refusals) {
+        SCOPED_TRACE(arguments);
+        const QuietRun run = RunQuiet(g_paths, arguments + log, kInstallTimeoutMs);
+        EXPECT_EQ(run.exitCode, std::optional<DWORD>(87)) << run.error;
+        EXPECT_FALSE(run.windowShown);
+        const auto lines = LogLines(kQuietLog);
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines[lines.size() - 2], refusal);
+        EXPECT_EQ(lines.back(), "exit code 87");
+    }
+    const std::vector<std::string> after = MachineSnapshot({kQuietLog});
+    EXPECT_TRUE(before == after) << "the refusals changed the machine:\n"
+                                 << SnapshotDifference(before, after);
+
     auto wizard = StartInstaller(g_paths, &error);
     ASSERT_TRUE(wizard) << error;
     HWND welcome = WaitForWelcomePage(*wizard);
     ASSERT_NE(welcome, nullptr);
-    run = RunQuiet(g_paths, "/quiet /port:lpt1" + log, kInstallTimeoutMs);
+    QuietRun run = RunQuiet(g_paths, "/quiet /port:lpt1" + log, kInstallTimeoutMs);
     EXPECT_EQ(run.exitCode, std::optional<DWORD>(1618));
     EXPECT_TRUE(HasLine(LogLines(kQuietLog), "another instance of the installer is running"));
-    ExpectNothingRegistered(kModelDriver);
+    EXPECT_TRUE(MachineSnapshot({kQuietLog}) == after) << "the second instance changed something";
     CancelWithYes(*wizard, welcome);
     EXPECT_EQ(wizard->WaitForExit(kReactionTimeoutMs), std::optional<DWORD>(1));
 
@@ -958,7 +1003,7 @@ TEST(E2e, UnattendedRefusals) {
     run = RunQuiet(*medium, "/quiet /port:lpt1" + log, kInstallTimeoutMs);
     EXPECT_EQ(run.exitCode, std::optional<DWORD>(1603));
     EXPECT_FALSE(run.windowShown) << "the missing-file message showed";
-    lines = LogLines(kQuietLog);
+    const auto lines = LogLines(kQuietLog);
     EXPECT_TRUE(HasLine(lines, "message: " + folder + "\\SysFileCopier.exe" + kMissingSuffix));
     EXPECT_TRUE(HasLineStarting(lines, "copy to the system: failed"));
     EXPECT_EQ(lines.back(), "exit code 1603");

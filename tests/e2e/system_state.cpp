@@ -295,3 +295,161 @@ HWND FindTopLevel(std::string_view caption) {
 }
 
 }  // namespace tq::e2e
+
+namespace tq::e2e {
+
+namespace {
+
+bool IsTemporary(const std::wstring& path) {
+    std::wstring lower = path;
+    for (auto& c : lower) c = static_cast<wchar_t>(towlower(c));
+    return lower.find(L"\\temp\\") != std::wstring::npos ||
+           (lower.size() >= 5 && lower.compare(lower.size() - 5, 5, L"\\temp") == 0);
+}
+
+void ListFiles(const std::wstring& folder, const std::vector<std::wstring>& leaveOut,
+               std::vector<std::string>& out) {
+    WIN32_FIND_DATAW data{};
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring path = folder + L"\\" + name;
+        if (IsTemporary(path)) continue;
+        if (std::any_of(leaveOut.begin(), leaveOut.end(),
+                        [&](const std::wstring& l) { return _wcsicmp(l.c_str(), path.c_str()) == 0; })) {
+            continue;
+        }
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out.push_back("dir " + Utf8(path));
+            // Links and junctions (the prefix's user folders point into the Linux home) are
+            // named, not followed.
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) ListFiles(path, leaveOut, out);
+        } else {
+            const unsigned long long size =
+                (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            const unsigned long long written =
+                (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                data.ftLastWriteTime.dwLowDateTime;
+            out.push_back("file " + Utf8(path) + " " + std::to_string(size) + " " +
+                          std::to_string(written));
+        }
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
+}
+
+void ListKey(HKEY root, const std::wstring& key, REGSAM view, const std::string& label,
+             std::vector<std::string>& out) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return;
+    out.push_back("key " + label + "\\" + Utf8(key));
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[512];
+        DWORD nameSize = 512;
+        BYTE value[4096];
+        DWORD valueSize = sizeof(value);
+        DWORD type = 0;
+        if (RegEnumValueW(opened, i, name, &nameSize, nullptr, &type, value, &valueSize) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        std::string bytes;
+        for (DWORD b = 0; b < valueSize; ++b) bytes += std::to_string(value[b]) + ",";
+        out.push_back("value " + label + "\\" + Utf8(key) + "\\" + Utf8(name) + " " +
+                      std::to_string(type) + " " + bytes);
+    }
+    std::vector<std::wstring> subkeys;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[512];
+        DWORD nameSize = 512;
+        if (RegEnumKeyExW(opened, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        subkeys.push_back(name);
+    }
+    RegCloseKey(opened);
+    for (const auto& sub : subkeys) ListKey(root, key + L"\\" + sub, view, label, out);
+}
+
+template <typename Info, typename Line>
+void ListSpooler(DWORD level, BOOL (*enumerate)(DWORD, BYTE*, DWORD, DWORD*, DWORD*), Line line,
+                 std::vector<std::string>& out) {
+    DWORD needed = 0, count = 0;
+    enumerate(level, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed + 1);
+    if (!enumerate(level, buffer.data(), needed, &needed, &count)) return;
+    const auto* items = reinterpret_cast<const Info*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i) out.push_back(line(items[i]));
+}
+
+std::string Text(const wchar_t* s) {
+    return s ? Utf8(s) : std::string("-");
+}
+
+}  // namespace
+
+std::vector<std::string> MachineSnapshot(const std::vector<std::string>& leaveOut) {
+    std::vector<std::string> out;
+    std::vector<std::wstring> left;
+    for (const auto& l : leaveOut) left.push_back(Wide(l));
+    ListFiles(Wide(WindowsFolder().substr(0, 2)), left, out);
+
+    // The spooler first: Wine makes an environment's keys the first time it is asked about it.
+    ListSpooler<PRINTER_INFO_2W>(
+        2,
+        [](DWORD level, BYTE* b, DWORD size, DWORD* needed, DWORD* count) {
+            return EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, level, b, size, needed, count);
+        },
+        [](const PRINTER_INFO_2W& p) {
+            return "queue " + Text(p.pPrinterName) + " | " + Text(p.pDriverName) + " | " +
+                   Text(p.pPortName) + " | " + Text(p.pShareName) + " | " +
+                   std::to_string(p.Attributes);
+        },
+        out);
+    for (const wchar_t* environment : {L"Windows x64", L"Windows NT x86"}) {
+        DWORD needed = 0, count = 0;
+        wchar_t* env = const_cast<wchar_t*>(environment);
+        EnumPrinterDriversW(nullptr, env, 3, nullptr, 0, &needed, &count);
+        std::vector<BYTE> buffer(needed + 1);
+        if (!EnumPrinterDriversW(nullptr, env, 3, buffer.data(), needed, &needed, &count)) continue;
+        const auto* drivers = reinterpret_cast<const DRIVER_INFO_3W*>(buffer.data());
+        for (DWORD i = 0; i < count; ++i) {
+            out.push_back("driver " + Utf8(environment) + " | " + Text(drivers[i].pName) + " | " +
+                          Text(drivers[i].pDriverPath) + " | " + Text(drivers[i].pMonitorName));
+        }
+    }
+    ListSpooler<MONITOR_INFO_1W>(
+        1,
+        [](DWORD level, BYTE* b, DWORD size, DWORD* needed, DWORD* count) {
+            return EnumMonitorsW(nullptr, level, b, size, needed, count);
+        },
+        [](const MONITOR_INFO_1W& m) { return "monitor " + Text(m.pName); }, out);
+    ListSpooler<PORT_INFO_1W>(
+        1,
+        [](DWORD level, BYTE* b, DWORD size, DWORD* needed, DWORD* count) {
+            return EnumPortsW(nullptr, level, b, size, needed, count);
+        },
+        [](const PORT_INFO_1W& p) { return "port " + Text(p.pName); }, out);
+    const std::wstring currentVersion = L"Software\\Microsoft\\Windows\\CurrentVersion\\";
+    for (const REGSAM view : {static_cast<REGSAM>(KEY_WOW64_64KEY), static_cast<REGSAM>(KEY_WOW64_32KEY)}) {
+        const std::string label = view == KEY_WOW64_64KEY ? "HKLM64" : "HKLM32";
+        for (const wchar_t* key : {L"Uninstall", L"Run", L"RunOnce", L"Setup"}) {
+            ListKey(HKEY_LOCAL_MACHINE, currentVersion + key, view, label, out);
+        }
+    }
+    ListKey(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Print", 0, "HKLM", out);
+    ListKey(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager", 0, "HKLM",
+            out);
+    ListKey(HKEY_LOCAL_MACHINE, currentVersion + L"Explorer\\Shell Folders", 0, "HKLM", out);
+    ListKey(HKEY_CURRENT_USER, currentVersion + L"Explorer\\Shell Folders", 0, "HKCU", out);
+    ListKey(HKEY_CURRENT_USER, L"Printers", 0, "HKCU", out);
+    ListKey(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows", 0,
+            "HKCU", out);
+
+    out.push_back("default " + DefaultPrinter().value_or("-"));
+    return out;
+}
+
+}  // namespace tq::e2e

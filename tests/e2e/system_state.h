@@ -89,4 +89,14 @@ std::vector<ProcessEntry> ChildrenOf(DWORD parentId);
 // A visible top-level window of any process with exactly this caption, or nullptr.
 HWND FindTopLevel(std::string_view caption);
 
+// ---- The whole machine -----------------------------------------------------------------------
+
+// Everything an installation can change, one line per item in a fixed order, so that two
+// snapshots compare as texts: every file under the Windows drive (path, size, last write) but
+// the temporary folders and `leaveOut`; the registry keys the installer writes, whole (the
+// installed programs, Run and RunOnce in both views, the spooler's Print key, the session
+// manager's pending renames, the users' printer and shell-folder keys); the spooler's queues,
+// drivers of both environments, monitors, ports and the default printer.
+std::vector<std::string> MachineSnapshot(const std::vector<std::string>& leaveOut);
+
 }  // namespace tq::e2e
