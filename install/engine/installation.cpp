@@ -35,7 +35,7 @@ UsbWait WaitForUsbQueue(InstallJob& job, InstallationRun& run) {
         LogStep(job, "USB queue watcher", false);
         return UsbWait::NotSetUp;
     }
-    if (run.usbWaitMs != kWaitForever && run.pnpSucceeded.load() == 0) {
+    if (run.usbWaitMs != kWaitForever && run.usbWaitMs > 0 && run.pnpSucceeded.load() == 0) {
         LogLine(job, "waiting for the USB printer, at most " +
                          std::to_string(run.usbWaitMs / 1000) + " s");
     }
