@@ -6,6 +6,7 @@
 
 #include "install/app/startup.h"
 #include "install/system/platform_class.h"
+#include "platform/account.h"
 #include "platform/dll_search.h"
 #include "platform/instance.h"
 #include "platform/win32/owners.h"
@@ -68,6 +69,11 @@ TEST(InstanceMutex, AMutexUnderEitherNameMakesTheCheckSayAnotherInstance) {
         const KernelHandle held(OpenMutexA(SYNCHRONIZE, FALSE, taken));
         EXPECT_NE(held.get(), nullptr) << taken;
     }
+}
+
+// Wine cannot run a program as LocalSystem: the test user is an ordinary account.
+TEST(Account, TheTestUserIsNotLocalSystem) {
+    EXPECT_FALSE(RunsAsLocalSystem());
 }
 
 TEST(InstanceMutex, TheProductNameIsKept) {

@@ -27,6 +27,7 @@
 #include "install/system/platform_class.h"
 #include "install/unattended/command_line.h"
 #include "install/unattended/unattended_run.h"
+#include "platform/account.h"
 #include "platform/dll_search.h"
 #include "platform/instance.h"
 #include "platform/system_info.h"
@@ -312,7 +313,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                 SecondInstance,
                 [installer](const std::atomic<bool>& stop) {
                     return installer->StartWatcher(stop);
-                }};
+                },
+                tq::RunsAsLocalSystem};
             return tq::RunUnattended(line, job, installer->settings, unattended);
         }};
     // At once, whatever the installation thread or the queue watcher is doing.
