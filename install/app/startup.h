@@ -2,12 +2,27 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "install/app/page.h"
+#include "platform/instance.h"
 
 namespace tq {
 
 inline constexpr char kInstanceMutexName[] = "PreventSecondTQ8240InstallInstance";
+// The same name machine-wide: the plain name is one per logon session, so a deployment tool's
+// run as SYSTEM (session 0) and a user's wizard in another session would both install.
+inline constexpr char kGlobalNamespace[] = "Global\\";
+
+// True when the creation found the name taken: the mutex existed, or it exists under another
+// account and this one may not open it. Any other failure (no Global namespace on Windows 9x
+// or NT 4.0 without terminal services) says nothing of another instance.
+bool NameTakenElsewhere(const MutexCreation& creation);
+
+// Creates `name` and kGlobalNamespace + `name` (both, each kept for the process's life) and
+// says whether another instance holds either.
+bool IsSecondInstance(const std::string& name,
+                      const std::function<MutexCreation(const std::string&)>& create);
 
 struct StartupServices {
     Ui& ui;

@@ -45,6 +45,9 @@ class ProgressWindow {
 
 class InstallLog;
 
+// Whose Start menu gets the program group.
+enum class ProgramGroupOwner { CurrentUser, AllUsers };
+
 // What the installation thread hands to every engine operation.
 struct InstallJob {
     virtual ~InstallJob() = default;
@@ -52,6 +55,9 @@ struct InstallJob {
     InstallLog* log = nullptr;           // none: nothing logged
     int platformClass = -1;
     int processorClass = -1;
+    // The user's who runs the installer; all users' for a run as LocalSystem, whose own Start
+    // menu nobody sees.
+    ProgramGroupOwner programGroup = ProgramGroupOwner::CurrentUser;
     // What the run leaves for its front end besides success: driver files that were in use and
     // are replaced when Windows restarts, and a USB printer that did not come within the wait.
     int filesAtRestart = 0;

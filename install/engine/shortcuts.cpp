@@ -38,12 +38,19 @@ int CreateProgramShortcuts(InstallJob& job, const WizardSettings& settings, Regi
 
     char programs[kProgramsSize] = {};
     {
+        const bool allUsers = job.programGroup == ProgramGroupOwner::AllUsers;
         KeyOpening shellFolders =
-            registry.OpenKey(RegistryRoot::CurrentUser, kShellFoldersKey, kKeyQueryValue);
+            registry.OpenKey(allUsers ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser,
+                             kShellFoldersKey, kKeyQueryValue);
         if (!shellFolders.key) return 0;
-        // A missing value goes unnoticed: the group then lands in \<printerName> on the current
-        // drive.
-        shellFolders.key->QueryString("Programs", programs, sizeof(programs));
+        const char* const value = allUsers ? "Common Programs" : "Programs";
+        const long read = shellFolders.key->QueryString(value, programs, sizeof(programs));
+        // The user's missing value goes unnoticed: the group then lands in \<printerName> on the
+        // current drive. A run for all users has nobody to notice that: it fails.
+        if (allUsers && (read != kRegOk || programs[0] == '\0')) {
+            LogLine(job, std::string("no \"") + value + "\" folder in the Shell Folders key");
+            return 0;
+        }
     }
     std::string group = std::string(FieldText(programs)) + "\\" + std::string(printerName);
     links.CreateFolder(group);  // an existing folder of that name is used as it is

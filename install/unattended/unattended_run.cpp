@@ -105,6 +105,12 @@ int RunUnattended(const CommandLine& line, InstallJob& job, WizardSettings& sett
         s.log.Line(DescribePortRequest(line.address, line.protocol));
     }
 
+    // The system profile's own Start menu is seen by nobody. The wizard, and an administrator's
+    // unattended run, keep the current user's.
+    if (s.runsAsLocalSystem && s.runsAsLocalSystem()) {
+        job.programGroup = ProgramGroupOwner::AllUsers;
+        s.log.Line("running as LocalSystem: the program group goes to the all-users Start menu");
+    }
     InstallationRun run{settings.connectionType, line.usbWaitSeconds * 1000u, s.steps,
                         s.signals, s.pnpSucceeded, s.startWatcher};
     if (!RunInstallation(job, run)) return kExitFailed;

@@ -68,13 +68,16 @@ struct UnattendedServices {
     // True when another instance of the installer runs.
     std::function<bool()> isSecondInstance;
     StartQueueWatcher startWatcher;
+    // True when the process runs as LocalSystem (RunsAsLocalSystem); none: it does not.
+    std::function<bool()> runsAsLocalSystem;
 };
 
 // Runs an unattended installation from `line` (ok, mode Quiet) into `settings` and returns its
 // exit code: 0; 3010 when driver files in use are replaced only when Windows restarts; 87 for a
 // choice the system would refuse (a name or share name in use, a shared printer that cannot be
 // reached without a logon or is of another model), with nothing changed; 1618 when another
-// instance runs; 1603 when a step fails. An unattended run never restarts the computer.
+// instance runs; 1603 when a step fails. An unattended run never restarts the computer. Run as
+// LocalSystem (a deployment tool's run), it makes the program group for all users.
 int RunUnattended(const CommandLine& line, InstallJob& job, WizardSettings& settings,
                   UnattendedServices& services);
 

@@ -4,12 +4,13 @@
 
 namespace tq {
 
-bool InstanceMutexExists(const char* name) {
+MutexCreation CreateInstanceMutex(const std::string& name) {
+    SetLastError(ERROR_SUCCESS);
     // Deliberately never closed: the mutex must exist until the process ends.
-    HANDLE mutex = CreateMutexA(nullptr, TRUE, name);
-    const bool exists = GetLastError() == ERROR_ALREADY_EXISTS;
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, name.c_str());
+    const MutexCreation creation{mutex != nullptr, GetLastError()};
     if (mutex != nullptr) ReleaseMutex(mutex);
-    return exists;
+    return creation;
 }
 
 }  // namespace tq

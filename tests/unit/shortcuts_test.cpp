@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -162,6 +164,25 @@ TEST_F(ShortcutsTest, AMissingProgramsValueOrAFailedSaveIsNotNoticed) {
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(links.folders, std::vector<std::string>{"\\Kestra Office"});
     EXPECT_EQ(progress.Posts(StageShortcuts, 1), 4);
+}
+
+// For all users there is nobody to find a group in \<printerName> on the current drive: a
+// missing or empty value fails the step, as an unreadable key does, before anything is made.
+TEST_F(ShortcutsTest, AllUsersWithoutTheirProgramsFolderMakesNothing) {
+    job.programGroup = ProgramGroupOwner::AllUsers;
+    const std::function<void()> arrangements[] = {
+        [] {},  // only the current user's value is there
+        [&] { registry.AddValue(kLm, kShellFolders, "Common Programs", ""); },
+        [&] { registry.Fail(FakeRegistry::Op::Open, kLm, kShellFolders); },
+    };
+    for (std::size_t i = 0; i < std::size(arrangements); ++i) {
+        SCOPED_TRACE(i);
+        arrangements[i]();
+        EXPECT_EQ(Run(), 0);
+        EXPECT_TRUE(links.folders.empty());
+        EXPECT_TRUE(links.shortcuts.empty());
+        EXPECT_TRUE(RunValueThere());
+    }
 }
 
 TEST_F(ShortcutsTest, ALinkObjectThatCannotBeMadeEndsWithWhatWasDoneKept) {

@@ -2,14 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include "install/engine/shortcuts.h"
 #include "install/entry/program.h"
 #include "install/res/resource.h"
 #include "platform/text.h"
 #include "tests/support/fake_log_file.h"
 #include "tests/support/fake_port_monitor.h"
+#include "tests/support/fake_progress.h"
+#include "tests/support/fake_registry.h"
 #include "tests/support/fake_setup_libraries.h"
+#include "tests/support/fake_shell_links.h"
 #include "tests/support/fake_spooler.h"
 #include "tests/support/fake_system_names.h"
+#include "tests/support/fake_system_paths.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/scripted_steps.h"
 
@@ -33,13 +38,15 @@ struct Rig {
     std::atomic<int> pnpSucceeded{0};
     test::ScriptedUsbWait usb{pnpSucceeded};
     bool secondInstance = false;
+    bool localSystem = false;
     std::string ran;
     CommandLine line;
     InstallJob job;
     WizardSettings settings;
     UnattendedServices unattended{spooler, names, monitor, steps,
                                   usb,     log,   pnpSucceeded, nullptr,
-                                  [this] { return secondInstance; }, usb.Starter()};
+                                  [this] { return secondInstance; }, usb.Starter(),
+                                  [this] { return localSystem; }};
     ProgramServices program{ui, log, 5, 1,
                             [this] {
                                 ran = "wizard";
@@ -226,6 +233,42 @@ TEST(Unattended, CommandLinesThroughTheProgram) {
             ASSERT_FALSE(r.usb.waits.empty());
             EXPECT_EQ(r.usb.waits.front(), static_cast<unsigned>(c.waitMs));
         }
+    }
+}
+
+// Whose Start menu gets the group: a deployment tool's run as LocalSystem would fill the system
+// profile's own, which nobody sees. The wizard never asks (its job is made as the Rig's).
+TEST(Unattended, TheProgramGroupGoesToAStartMenuSomebodySees) {
+    constexpr char kShellFolders[] =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    const struct {
+        const char* run;  // null: the wizard
+        bool localSystem;
+        const char* group;
+    } cases[] = {
+        {nullptr, true, "C:\\Users\\me\\Programs\\Front"},
+        {"x /quiet /port:lpt1 /name:Front", false, "C:\\Users\\me\\Programs\\Front"},
+        {"x /quiet /port:lpt1 /name:Front", true, "C:\\ProgramData\\Programs\\Front"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.run ? c.run : "wizard");
+        Rig r;
+        r.localSystem = c.localSystem;
+        r.settings.SetPrinterName("Front");
+        if (c.run) {
+            ASSERT_EQ(r.Run(c.run), 0);
+        }
+        test::FakeRegistry registry;
+        registry.AddValue(RegistryRoot::CurrentUser, kShellFolders, "Programs",
+                          "C:\\Users\\me\\Programs");
+        registry.AddValue(RegistryRoot::LocalMachine, kShellFolders, "Common Programs",
+                          "C:\\ProgramData\\Programs");
+        test::RecordingProgress progress;
+        r.job.progress = &progress;
+        test::FakeSystemPaths paths;
+        test::FakeShellLinks links;
+        ASSERT_EQ(CreateProgramShortcuts(r.job, r.settings, registry, paths, links), 1);
+        EXPECT_EQ(links.folders, std::vector<std::string>{c.group});
     }
 }
 

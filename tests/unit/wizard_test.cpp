@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "install/app/page.h"
@@ -111,6 +112,31 @@ TEST(RunWizard, APageThisBuildDoesNotHaveEndsTheWizardNormally) {
     pages.script = {PageResult::MoveTo(PageId::PrinterName)};
     ClickingHost host;
     EXPECT_EQ(RunWizard(PageId::Welcome, pages, host), 0);
+}
+
+// Another instance holds the session's name or the machine's. Making the machine's name is
+// refused (5) where another account made it, and fails otherwise where there is no Global
+// namespace (3 on NT 4.0 without terminal services, as Wine answers for a missing one).
+TEST(IsSecondInstance, EitherNameTakenMeansAnotherInstanceAndBothAreMade) {
+    const MutexCreation made{true, 0}, existed{true, 183}, refused{false, 5}, noPath{false, 3};
+    const struct {
+        MutexCreation session, machine;
+        bool second;
+    } cases[] = {
+        {made, made, false},   {existed, made, true},   {made, existed, true},
+        {made, refused, true}, {refused, made, true},   {existed, refused, true},
+        {made, noPath, false}, {existed, noPath, true}, {{false, 123}, {false, 123}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.session.error << " / " << c.machine.error);
+        std::vector<std::string> asked;
+        const bool second = IsSecondInstance("Tq", [&](const std::string& name) {
+            asked.push_back(name);
+            return asked.size() == 1 ? c.session : c.machine;
+        });
+        EXPECT_EQ(second, c.second);
+        EXPECT_EQ(asked, (std::vector<std::string>{"Tq", "Global\\Tq"}));
+    }
 }
 
 struct StartupFixture : ::testing::Test {

@@ -46,14 +46,13 @@ std::string ToAnsi(const wchar_t* text) {
     return buffer;
 }
 
-std::string ProgramsFolder() {
+std::string ProgramsFolder(HKEY root = HKEY_CURRENT_USER, const char* value = "Programs") {
     char buffer[512] = {};
     DWORD size = sizeof(buffer) - 1;
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER,
-                      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
-                      KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-        RegQueryValueExA(key, "Programs", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+    if (RegOpenKeyExA(root, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                      0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+        RegQueryValueExA(key, value, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
         RegCloseKey(key);
     }
     return buffer;
@@ -169,6 +168,27 @@ TEST(Win32Shortcuts, ProgramGroupOfAChinesePrinterNameHoldsTheThreeLinks) {
     // Again under the same name: the group is reused and the links replaced.
     ASSERT_EQ(CreateProgramShortcuts(job, settings, registry, paths, links), 1);
     EXPECT_EQ(CountLinks(group), 3);
+}
+
+// A run as LocalSystem makes the group for all users: a fresh prefix has their Programs folder
+// in HKLM's Shell Folders, and the folder itself.
+TEST(Win32Shortcuts, AllUsersGroupGoesToTheCommonProgramsFolder) {
+    const std::string common = ProgramsFolder(HKEY_LOCAL_MACHINE, "Common Programs");
+    EXPECT_EQ(common, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs");
+    InstallerTexts progress;
+    ASSERT_TRUE(progress.Loaded()) << TQ_INSTALLER_PATH;
+    InstallJob job;
+    job.progress = &progress;
+    job.programGroup = ProgramGroupOwner::AllUsers;
+    WizardSettings settings;
+    settings.SetPrinterName("Kestra All Users");
+    Win32Registry registry;
+    Win32SystemPaths paths;
+    Win32ShellLinks links;
+    ASSERT_EQ(CreateProgramShortcuts(job, settings, registry, paths, links), 1);
+    EXPECT_EQ(CountLinks(common + "\\Kestra All Users"), 3);
+    EXPECT_EQ(GetFileAttributesA((ProgramsFolder() + "\\Kestra All Users").c_str()),
+              INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

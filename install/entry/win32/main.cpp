@@ -27,6 +27,7 @@
 #include "install/system/platform_class.h"
 #include "install/unattended/command_line.h"
 #include "install/unattended/unattended_run.h"
+#include "platform/account.h"
 #include "platform/dll_search.h"
 #include "platform/instance.h"
 #include "platform/system_info.h"
@@ -246,6 +247,11 @@ struct Installer {
         [] { return std::string(tq::currentFileName); }};
 };
 
+// Asked once per run, by the wizard's start-up or by the unattended run.
+bool SecondInstance() {
+    return tq::IsSecondInstance(tq::kInstanceMutexName, tq::CreateInstanceMutex);
+}
+
 // The control classes the pages use. InitCommonControlsEx comes with comctl32 4.70 and is
 // looked up at run time: Windows 95 and NT 4.0 as first shipped have only InitCommonControls,
 // which registers the list view and progress bar (no IP address control there).
@@ -277,8 +283,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                          installer->ui, installer->progress, installer->network,
                          installer->connections, installer->printerBrowser,
                          [installer] { return tq::RestartForUpdate(installer->cycle); });
-    tq::StartupServices services{installer->ui, pages, installer->host,
-                                 [] { return tq::InstanceMutexExists(tq::kInstanceMutexName); },
+    tq::StartupServices services{installer->ui, pages, installer->host, SecondInstance,
                                  [installer] { return tq::ResumeAfterRestart(installer->cycle); }};
 
     const tq::CommandLine line = tq::ParseCommandLine(tq::SplitCommandLine(
@@ -308,10 +313,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                 installer->log,
                 installer->pnpSucceeded,
                 tq::SpoolerEnvironmentFor(platformClass, processorClass),
-                [] { return tq::InstanceMutexExists(tq::kInstanceMutexName); },
+                SecondInstance,
                 [installer](const std::atomic<bool>& stop) {
                     return installer->StartWatcher(stop);
-                }};
+                },
+                tq::RunsAsLocalSystem};
             return tq::RunUnattended(line, job, installer->settings, unattended);
         }};
     // At once, whatever the installation thread or the queue watcher is doing.
