@@ -193,22 +193,6 @@ std::optional<std::vector<std::string>> PendingRenames() {
     return out;
 }
 
-// Puts the value back as it was before a test recorded its own renames.
-void RestorePendingRenames(const std::optional<std::vector<std::string>>& before) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key), 0);
-    if (!before) {
-        RegDeleteValueA(key, kPendingRenames);
-    } else {
-        std::string data;
-        for (const auto& entry : *before) data += entry + '\0';
-        data += '\0';
-        RegSetValueExA(key, kPendingRenames, 0, REG_MULTI_SZ,
-                       reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
-    }
-    RegCloseKey(key);
-}
-
 // A driver file that a process holds open without letting others write (the spooler holding a
 // DLL it loaded) refuses the copy as in use; the new file copied beside it is recorded to
 // replace it when Windows restarts.
@@ -229,21 +213,24 @@ TEST(Win32FileSystem, AFileHeldOpenRefusesAsInUseAndIsReplacedAtTheRestart) {
         CloseHandle(open);
     }
 
-    const auto before = PendingRenames();
+    ASSERT_FALSE(PendingRenames().has_value()) << "the prefix has renames waiting already";
     ASSERT_EQ(files.CopyOver(root + "new.dll", staged), 0u);
     ASSERT_EQ(files.ReplaceAtRestart(staged, held), 0u);
-    const auto after = PendingRenames();
-    RestorePendingRenames(before);
-    ASSERT_TRUE(after.has_value()) << "no " << kPendingRenames;
+    const auto renames = PendingRenames();
+    HKEY key = nullptr;  // the prefix is shared with the tests that follow
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) == 0) {
+        RegDeleteValueA(key, kPendingRenames);
+        RegCloseKey(key);
+    }
+    ASSERT_TRUE(renames.has_value()) << "no " << kPendingRenames;
     std::printf("measured: %s after MoveFileExA(DELAY_UNTIL_REBOOT | REPLACE_EXISTING):",
                 kPendingRenames);
-    for (const auto& entry : *after) std::printf(" \"%s\"", entry.c_str());
+    for (const auto& entry : *renames) std::printf(" \"%s\"", entry.c_str());
     std::printf("\n");
-    // Pairs of (from, to) in NT form; "!" before the target asks to replace it.
-    const std::size_t kept = before ? before->size() : 0;
-    ASSERT_EQ(after->size(), kept + 2);
-    EXPECT_TRUE(SamePathNoCase((*after)[kept], "\\??\\" + staged)) << (*after)[kept];
-    EXPECT_TRUE(SamePathNoCase((*after)[kept + 1], "!\\??\\" + held)) << (*after)[kept + 1];
+    // (from, to) in NT form; "!" before the target asks to replace it.
+    ASSERT_EQ(renames->size(), 2u);
+    EXPECT_TRUE(SamePathNoCase((*renames)[0], "\\??\\" + staged)) << (*renames)[0];
+    EXPECT_TRUE(SamePathNoCase((*renames)[1], "!\\??\\" + held)) << (*renames)[1];
     // Nothing moved now.
     EXPECT_EQ(ReadAll(held), "old");
     EXPECT_EQ(ReadAll(staged), "new");
@@ -281,8 +268,8 @@ TEST(Win32Processes, WaitsForAQuotedProgramPathWithSpacesAndReportsEachOutcome) 
     const std::string alone = Scratch("tq alone x");
     ASSERT_TRUE(
         CopyFileA((Medium() + kSysFileCopier).c_str(), (alone + kSysFileCopier).c_str(), FALSE));
-    run = processes.RunAndWait("\"" + alone + kSysFileCopier + "\"", SW_SHOW, 0);
-    EXPECT_EQ(run.outcome, ProgramRun::TimedOut);
+    EXPECT_EQ(processes.RunAndWait("\"" + alone + kSysFileCopier + "\"", SW_SHOW, 0).outcome,
+              ProgramRun::TimedOut);
     run = processes.RunAndWait("\"" + alone + kSysFileCopier + "\"", SW_SHOW, 20000);
     EXPECT_EQ(run.outcome, ProgramRun::Ended);
     EXPECT_EQ(run.code, 2u);
