@@ -1,8 +1,9 @@
 // Files and folders, as the installer copies its driver set. Paths are 8-bit strings in the
 // system code page. The method names stay clear of <windows.h>'s A/W macros (CreateDirectory,
-// CopyFile), which would rename them in the Windows build.
+// CopyFile, DeleteFile), which would rename them in the Windows build.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tq {
@@ -13,6 +14,11 @@ enum class FolderResult {
     Failed,         // any other failure
 };
 
+// System errors the copy stages tell apart.
+inline constexpr std::uint32_t kErrorSharingViolation = 32;  // ERROR_SHARING_VIOLATION
+inline constexpr std::uint32_t kErrorLockViolation = 33;     // ERROR_LOCK_VIOLATION
+inline constexpr std::uint32_t kErrorUserMappedFile = 1224;  // ERROR_USER_MAPPED_FILE
+
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
@@ -20,11 +26,23 @@ class FileSystem {
     virtual FolderResult CreateFolder(const std::string& path) = 0;
     // FindFirstFileA(path) finds a match: a file, or a folder, of that name (wildcards allowed).
     virtual bool FileExists(const std::string& path) = 0;
+    // FileExists with WOW64's file-system redirection turned off for the calling thread around
+    // it (Wow64DisableWow64FsRedirection, looked up at run time): how a 32-bit program on 64-bit
+    // Windows sees the real system folder. False also when the system refuses to turn it off or
+    // lacks the call (a program that WOW64 does not redirect).
+    virtual bool FileExistsUnredirected(const std::string& path) = 0;
     // CopyFileA(source, destination, FALSE): replaces an existing destination, takes the
-    // source's attributes; fails on a read-only destination.
-    virtual bool Copy(const std::string& source, const std::string& destination) = 0;
+    // source's attributes; fails on a read-only destination and on one in use. 0 when copied,
+    // otherwise the system's error of the failed copy.
+    virtual std::uint32_t CopyOver(const std::string& source, const std::string& destination) = 0;
+    // MoveFileExA(from, to, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING): records
+    // that `from` replaces `to` when Windows next starts (PendingFileRenameOperations). 0 when
+    // recorded, otherwise the system's error (Windows 9x has no such record).
+    virtual std::uint32_t ReplaceAtRestart(const std::string& from, const std::string& to) = 0;
     // SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL): clears read-only and the others.
     virtual bool SetNormalAttributes(const std::string& path) = 0;
+    // DeleteFileA(path).
+    virtual bool Delete(const std::string& path) = 0;
 };
 
 }  // namespace tq

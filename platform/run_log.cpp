@@ -45,21 +45,24 @@ void RunLog::Header(std::string_view what, const std::vector<std::string>& optio
 }
 
 bool RunLog::Step(std::string_view step, bool ok) {
-    std::string text(step);
     if (ok) {
-        text += ": ok";
+        Line(std::string(step) + ": ok");
     } else {
         // Without an error of the system the step failed on a rule of the program's own.
-        const std::uint32_t error = errors_.Last();
-        text += ": failed";
-        if (error != 0) {
-            text += ", error " + std::to_string(error);
-            const std::string why = errors_.Text(error);
-            if (!why.empty()) text += " (" + why + ")";
-        }
+        Failure(step, errors_.Last());
+    }
+    return ok;
+}
+
+void RunLog::Failure(std::string_view step, std::uint32_t error) {
+    std::string text(step);
+    text += ": failed";
+    if (error != 0) {
+        text += ", error " + std::to_string(error);
+        const std::string why = errors_.Text(error);
+        if (!why.empty()) text += " (" + why + ")";
     }
     Line(text);
-    return ok;
 }
 
 }  // namespace tq

@@ -30,6 +30,8 @@ class RunLog {
     // "<step>: ok", or "<step>: failed", with ", error N (text)" when the calling thread's last
     // error is not 0. Returns `ok`, so a step's result can pass through.
     bool Step(std::string_view step, bool ok);
+    // "<step>: failed, error N (text)" with an error the caller kept (0: "<step>: failed").
+    void Failure(std::string_view step, std::uint32_t error);
 
   private:
     LogFile& file_;

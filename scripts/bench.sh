@@ -7,9 +7,11 @@
 #                                  only the queue watcher alone, RUNS times (default 5) with no
 #                                  other queue and with five, and the medians (builds build/win64)
 # Builds the test and release media, then inside the sandbox:
-#   - RUNS parallel installations, each in a fresh prefix, timed by tq_bench.exe as the robot
-#     drives them (start-up, wizard pages, copy, registration, shortcuts; medians), and RUNS
-#     unattended ones (/quiet /port:lpt1, start to exit) beside them;
+#   - RUNS parallel installations, each in a fresh prefix (services already started), timed by tq_bench.exe as the robot
+#     drives them (start-up, wizard pages, copy, registration, shortcuts; medians), RUNS
+#     unattended ones (/quiet /port:lpt1, start to exit; target under 1 s) and RUNS bare-API runs
+#     of the same calls (tq_bench_bare.exe) beside them, with the progress page's time over the
+#     bare run's (target at most 1.25);
 #   - the CPU time of a USB installation's wait for a printer that never comes: in the
 #     installer (newdev double, no device) and, for comparison, the queue watcher alone
 #     (tq_bench_watcher.exe, with no other queue and with five: share of a core and CPU per
@@ -88,6 +90,15 @@ fresh_prefix() {
   bash scripts/make-prefix.sh copy "$prefix"
   export WINEPREFIX="$prefix"
 }
+# A fresh prefix whose wineserver and services already run, as a computer's do when someone
+# installs: the first program in a prefix starts Wine's services beside it (about 0.7 s of work),
+# which would land on whatever is measured first. The warm-up program only prints its usage.
+warm_prefix() {
+  fresh_prefix
+  "$WINESERVER" -p
+  "$WINELOADER" "$bench/tq_bench_bare.exe" >/dev/null 2>&1 || true
+  sleep 1
+}
 end_prefix() {
   "$WINESERVER" -k 2>/dev/null || true
 }
@@ -134,23 +145,27 @@ if [ "$mode" = --in-sandbox-watcher ]; then
   exit 0
 fi
 
-# The programs write UTF-8: to files, never through a Wine console.
+# The programs write UTF-8: to files, never through a Wine console. Each round runs the wizard's
+# installation, the unattended one and the bare calls, each in a fresh prefix: taken in turns,
+# a busy spell of the machine weighs on all three alike.
 for i in $(seq "$runs"); do
-  fresh_prefix
+  warm_prefix
   if ! "$WINELOADER" "$bench/tq_bench.exe" --install --record="$records" \
       --installer="$medium/TQ82Ins.exe" --shots="$out" >"$out/install-$i.txt" 2>&1; then
     echo "bench: installation run $i failed:" >&2
     cat "$out/install-$i.txt" >&2
   fi
   end_prefix
-done
 
-# The same installation unattended, RUNS times, each in a fresh prefix.
-for i in $(seq "$runs"); do
-  fresh_prefix
+  warm_prefix
   "$WINELOADER" "$bench/tq_bench.exe" --unattended --record="$out/unattended.txt" \
     --installer="$medium/TQ82Ins.exe" --shots="$out" >"$out/unattended-$i.txt" 2>&1 ||
     echo "bench: unattended run $i failed" >&2
+  end_prefix
+
+  warm_prefix
+  "$WINELOADER" "$bench/tq_bench_bare.exe" --medium="$medium" --record="$out/bare.txt" \
+    >"$out/bare-$i.txt" 2>&1 || echo "bench: bare run $i failed" >&2
   end_prefix
 done
 
@@ -163,7 +178,7 @@ end_prefix
 watcher_figures 1
 fresh_prefix
 "$WINELOADER" "$bench/tq_bench.exe" --report="$records" --unattended-record="$out/unattended.txt" \
-  --release-medium="$release" \
+  --bare-record="$out/bare.txt" --release-medium="$release" \
   >"$out/report.txt" 2>&1
 end_prefix
 

@@ -12,7 +12,10 @@ namespace tq {
 namespace {
 
 constexpr int kShowNormal = 5;  // SW_SHOW
-constexpr unsigned kSysFileCopierWait = 4000;
+// SysFileCopier.exe copies three files in about 50 ms; a helper that takes this long is stuck.
+constexpr unsigned kSysFileCopierLimitMs = 4000;
+// The name a new file waits under, beside a destination in use, for the restart.
+constexpr char kStagedSuffix[] = ".new";
 constexpr int kDestinationCount = static_cast<int>(Destination::SystemDrivers) + 1;
 
 void Pause(InstallJob& job) {
@@ -80,22 +83,51 @@ class StageCopier {
             const std::string source = Source(step, name);
             if (!Fits(source) || folder.empty() || !Fits(folder + name)) return false;
             if (step.mustExist && !OnMedium(source)) return false;
-            CopyReplacing(services_.files, source, folder, name, &job_);
+            // A file copied without the existence test (the catalogue) may be missing.
+            if (!CopyReplacing(services_.files, source, folder, name, &job_) && step.mustExist) {
+                return false;
+            }
             PostFileCopied(job_);
         }
         return true;
     }
 
     // A 32-bit installer on a 64-bit system cannot write into the real system folder, so a
-    // 64-bit helper does it. It gets its time and is not asked how it went; but a helper that is
-    // missing from the medium or does not start fails the stage, as a missing file does: the
-    // language monitor would never reach the folder the spooler loads it from. Quoted: a medium
-    // path with spaces must not start a program named by its first word.
+    // 64-bit helper does it; the stage waits for it to end (it takes about 50 ms) and then looks
+    // for its files where the 64-bit spooler loads them. A helper that is missing from the
+    // medium, does not start, does not end in time or leaves a file missing fails the stage: the
+    // language monitor would never reach that folder. Quoted: a medium path with spaces must not
+    // start a program named by its first word.
     bool StartSysFileCopier(const FileStep& step) {
         const std::string program = sourceFolder_ + step.sourceFolder + kSysFileCopier;
         if (!OnMedium(program)) return false;
-        if (!services_.processes.StartProgram("\"" + program + "\"", kShowNormal)) return false;
-        services_.processes.Sleep(kSysFileCopierWait);
+        const ProgramRun run = services_.processes.RunAndWait("\"" + program + "\"", kShowNormal,
+                                                              kSysFileCopierLimitMs);
+        switch (run.outcome) {
+            case ProgramRun::NotStarted:
+                LogFailure(job_, "start " + program, run.code);
+                return false;
+            case ProgramRun::TimedOut:
+                LogLine(job_, program + " did not end within " +
+                                  std::to_string(kSysFileCopierLimitMs) + " ms");
+                return false;
+            case ProgramRun::Ended:
+                LogLine(job_, std::string(kSysFileCopier) + " ended with exit code " +
+                                  std::to_string(run.code));
+                break;
+        }
+        const std::string system = services_.paths.SystemDirectory();
+        if (system.empty()) return false;
+        // A 32-bit installer's system folder is SysWOW64 unless the redirection is off.
+        const bool redirected = !services_.paths.Wow64SystemDirectory().empty();
+        for (const char* name : step.files) {
+            const std::string path = system + "\\" + name;
+            if (!(redirected ? services_.files.FileExistsUnredirected(path)
+                             : services_.files.FileExists(path))) {
+                LogLine(job_, path + " is missing after " + kSysFileCopier);
+                return false;
+            }
+        }
         return true;
     }
 
@@ -134,14 +166,57 @@ int CheckSourceFile(FileSystem& files, const std::string& path, const char* suff
     return 0;
 }
 
+namespace {
+
+bool InUse(std::uint32_t error) {
+    return error == kErrorSharingViolation || error == kErrorLockViolation ||
+           error == kErrorUserMappedFile;
+}
+
+// One copy, and one more with the attributes reset when it is refused: a read-only file left by
+// an earlier installation (or taken from a medium on CD) refuses the copy. The error of the
+// last try, 0 when copied.
+std::uint32_t CopyResettingAttributes(FileSystem& files, const std::string& source,
+                                      const std::string& destination) {
+    if (files.CopyOver(source, destination) == 0) return 0;
+    files.SetNormalAttributes(destination);
+    return files.CopyOver(source, destination);
+}
+
+}  // namespace
+
 int CopyReplacing(FileSystem& files, const std::string& source, const std::string& folder,
                   const std::string& name, InstallJob* job) {
     const std::string destination = folder + name;
     if (job != nullptr && job->progress != nullptr) job->progress->SetCurrentFileName(destination);
-    if (!files.Copy(source, destination)) {
-        // A read-only file left by an earlier installation refuses the copy.
-        files.SetNormalAttributes(destination);
-        files.Copy(source, destination);
+    std::uint32_t error = CopyResettingAttributes(files, source, destination);
+    if (error == 0) return 1;
+    if (!InUse(error)) {
+        if (job != nullptr) LogFailure(*job, "copy " + source + " to " + destination, error);
+        return 0;
+    }
+    // A driver file the spooler (or a program) holds open: the new file waits beside it, in the
+    // same folder (one only administrators write, never the temporary folder), and Windows puts
+    // it in place when it restarts, before the spooler loads it again.
+    const std::string staged = destination + kStagedSuffix;
+    const std::string step = destination + " in use, its replacement at the restart";
+    if (!Fits(staged)) {
+        if (job != nullptr) LogLine(*job, step + ": failed, the name is too long");
+        return 0;
+    }
+    error = CopyResettingAttributes(files, source, staged);
+    if (error == 0) {
+        error = files.ReplaceAtRestart(staged, destination);
+        // Nothing will take it anywhere.
+        if (error != 0) files.Delete(staged);
+    }
+    if (error != 0) {
+        if (job != nullptr) LogFailure(*job, step, error);
+        return 0;
+    }
+    if (job != nullptr) {
+        ++job->filesAtRestart;
+        LogLine(*job, destination + " in use: replaced when Windows restarts");
     }
     return 1;
 }

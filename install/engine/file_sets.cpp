@@ -105,7 +105,7 @@ constexpr FileStep kPlacement2KXP32[] = {
 constexpr FileStep kPlacement2KXP64[] = {
     {A::Copy, kFolder2KXP, D::DriverDirectory, true, false, ListOf(kDriver2KXP)},
     {A::Copy, kFolder2KXP, D::DriverDirectory3, true, false, ListOf(kDriver2KXP)},
-    {A::StartSysFileCopier, kMediumRoot, D::None, false, false, {}},
+    {A::StartSysFileCopier, kMediumRoot, D::None, false, false, ListOf(kSystemFiles)},
     {A::InstallInf, kFolder2KXP, D::None, true, true, ListOf(kInfNT)},
     {A::Copy, kFolder2KXP, D::SystemDirectory, true, false, ListOf(kMonitorProgram)},
 };
@@ -119,7 +119,7 @@ constexpr FileStep kPlacementVista32[] = {
 constexpr FileStep kPlacementVista64[] = {
     {A::Copy, kFolderVista, D::DriverDirectory, true, false, ListOf(kPlaceVistaDriver)},
     {A::Copy, kFolderVista, D::DriverDirectory3, true, false, ListOf(kPlaceVistaDriver)},
-    {A::StartSysFileCopier, kMediumRoot, D::None, false, false, {}},
+    {A::StartSysFileCopier, kMediumRoot, D::None, false, false, ListOf(kSystemFiles)},
     {A::InstallInf, kFolderVista, D::None, true, false, ListOf(kInfNT)},
     {A::Copy, kFolderVista, D::SystemDirectory, true, false, ListOf(kMonitorProgram)},
 };

@@ -48,7 +48,8 @@ enum class Destination : unsigned char {
 enum class StepAction : unsigned char {
     Copy,                // each file from the source folder to the destination, in order
     StartSysFileCopier,  // 64-bit systems: kSysFileCopier from the medium's root places the
-                         // three system-directory files, escaping 32-bit file redirection
+                         // step's files (the system-directory ones) into the real system
+                         // folder, escaping 32-bit file redirection; they are looked for there
     InstallInf,          // SetupNT.dll "CopyInf" on the one file, which the staging copy
                          // placed in ProgramFolder + "\Driver"; the source is tested first
 };

@@ -28,4 +28,8 @@ void LogLine(InstallJob& job, std::string_view text) {
     if (job.log != nullptr) job.log->Line(text);
 }
 
+void LogFailure(InstallJob& job, std::string_view step, std::uint32_t error) {
+    if (job.log != nullptr) job.log->Failure(step, error);
+}
+
 }  // namespace tq

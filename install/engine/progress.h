@@ -3,6 +3,7 @@
 // program's texts. The installation thread owns the InstallJob.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -68,5 +69,7 @@ struct InstallJob {
 bool LogStep(InstallJob& job, std::string_view step, bool ok);
 // Logs a line of the job's own.
 void LogLine(InstallJob& job, std::string_view text);
+// Logs a failed step with the system's error that the caller kept from the failed call.
+void LogFailure(InstallJob& job, std::string_view step, std::uint32_t error);
 
 }  // namespace tq

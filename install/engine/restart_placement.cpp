@@ -31,12 +31,15 @@ int PlaceDriverFilesAfterRestart(SystemPaths& paths, FileSystem& files, int plat
     // Without it the files would land in a folder of the current drive's root.
     if (destination.empty()) return 0;
     const std::string source = sourceFolder + set.sourceFolder;
+    int result = 1;
     for (const char* name : set.files) {
         const std::string path = source + name;
         if (!CheckSourceFile(files, path, nullptr, nullptr)) return 0;
-        CopyReplacing(files, path, destination, name, nullptr);
+        // The spooler is stopped, so a file in use is rare here; it is replaced at the next
+        // restart, and a copy that fails leaves the others to be tried.
+        if (!CopyReplacing(files, path, destination, name, nullptr)) result = 0;
     }
-    return 1;
+    return result;
 }
 
 }  // namespace tq

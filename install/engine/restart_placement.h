@@ -8,10 +8,11 @@
 
 namespace tq {
 
-// Copies the platform's post-restart files from the medium, replacing what is there. 1 when
-// every file was copied or the class has none; 0 when the installer's own path or the
-// destination folder cannot be read, or at the first missing source file (silently; the files
-// copied before it stay). No progress page, no pause points.
+// Copies the platform's post-restart files from the medium, replacing what is there (a file in
+// use at the next restart, as CopyReplacing does). 1 when every file was copied or the class
+// has none; 0 when the installer's own path or the destination folder cannot be read, at the
+// first missing source file (silently; the files copied before it stay), and when a copy
+// failed (the others are still copied). No progress page, no pause points, no log.
 int PlaceDriverFilesAfterRestart(SystemPaths& paths, FileSystem& files, int platformClass,
                                  int processorClass);
 

@@ -6,6 +6,24 @@
 
 namespace tq {
 
+namespace {
+
+template <typename Fn>
+Fn* KernelExport(const char* name) {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (kernel == nullptr) return nullptr;
+    return reinterpret_cast<Fn*>(reinterpret_cast<void*>(GetProcAddress(kernel, name)));
+}
+
+// The last error of a call that failed; a failure never reads as 0 (success), even where the
+// system left no error behind.
+std::uint32_t FailureError() {
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? static_cast<std::uint32_t>(error) : ERROR_GEN_FAILURE;
+}
+
+}  // namespace
+
 FolderResult Win32FileSystem::CreateFolder(const std::string& path) {
     if (CreateDirectoryA(path.c_str(), nullptr)) return FolderResult::Created;
     return GetLastError() == ERROR_ALREADY_EXISTS ? FolderResult::AlreadyExists
@@ -16,12 +34,43 @@ bool Win32FileSystem::FileExists(const std::string& path) {
     return FileSearch(path.c_str()).Found();
 }
 
-bool Win32FileSystem::Copy(const std::string& source, const std::string& destination) {
-    return CopyFileA(source.c_str(), destination.c_str(), FALSE) != FALSE;
+bool Win32FileSystem::FileExistsUnredirected(const std::string& path) {
+    // Both looked up at run time: 32-bit Windows XP and earlier have neither. The redirection
+    // is off for this thread only, and only for the one search.
+    using DisableFn = BOOL WINAPI(PVOID*);
+    using RevertFn = BOOL WINAPI(PVOID);
+    auto* const disable = KernelExport<DisableFn>("Wow64DisableWow64FsRedirection");
+    auto* const revert = KernelExport<RevertFn>("Wow64RevertWow64FsRedirection");
+    PVOID previous = nullptr;
+    if (disable == nullptr || revert == nullptr || !disable(&previous)) return false;
+    const bool found = FileSearch(path.c_str()).Found();
+    revert(previous);
+    return found;
+}
+
+std::uint32_t Win32FileSystem::CopyOver(const std::string& source, const std::string& destination) {
+    if (CopyFileA(source.c_str(), destination.c_str(), FALSE)) return 0;
+    return FailureError();
+}
+
+std::uint32_t Win32FileSystem::ReplaceAtRestart(const std::string& from, const std::string& to) {
+    // Looked up at run time: Windows 95 is not sure to export it; where it is missing the
+    // record cannot be made, as where it answers ERROR_CALL_NOT_IMPLEMENTED (Windows 9x).
+    using MoveFn = BOOL WINAPI(LPCSTR, LPCSTR, DWORD);
+    auto* const move = KernelExport<MoveFn>("MoveFileExA");
+    if (move == nullptr) return ERROR_PROC_NOT_FOUND;
+    if (move(from.c_str(), to.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) {
+        return 0;
+    }
+    return FailureError();
 }
 
 bool Win32FileSystem::SetNormalAttributes(const std::string& path) {
     return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
+}
+
+bool Win32FileSystem::Delete(const std::string& path) {
+    return DeleteFileA(path.c_str()) != FALSE;
 }
 
 }  // namespace tq

@@ -8,8 +8,11 @@ class Win32FileSystem : public FileSystem {
   public:
     FolderResult CreateFolder(const std::string& path) override;
     bool FileExists(const std::string& path) override;
-    bool Copy(const std::string& source, const std::string& destination) override;
+    bool FileExistsUnredirected(const std::string& path) override;
+    std::uint32_t CopyOver(const std::string& source, const std::string& destination) override;
+    std::uint32_t ReplaceAtRestart(const std::string& from, const std::string& to) override;
     bool SetNormalAttributes(const std::string& path) override;
+    bool Delete(const std::string& path) override;
 };
 
 }  // namespace tq

@@ -7,7 +7,8 @@ namespace tq {
 class Win32Processes : public Processes {
   public:
     bool StartProgram(const std::string& commandLine, int showCommand) override;
-    void Sleep(unsigned milliseconds) override;
+    ProgramRun RunAndWait(const std::string& commandLine, int showCommand,
+                          unsigned limitMs) override;
 };
 
 }  // namespace tq

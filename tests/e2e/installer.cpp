@@ -63,7 +63,21 @@ HWND WaitForConnectionTypePage(const Process& installer) {
 }
 
 HWND WaitForProgressPage(const Process& installer) {
-    return WaitForPage(installer, kInstallerCaption, IDC_PROGRESS_BAR, kReactionTimeoutMs);
+    // Looked for every millisecond, its caption read from the window system (GetWindowTextW of
+    // another process's window sends it no message): the installation starts as the page opens
+    // and its copy stage is over in about 0.1 s, which WaitForPage's reads, each waiting for the
+    // page's busy thread, can miss.
+    const Deadline deadline(kReactionTimeoutMs);
+    const std::wstring caption = Wide(kInstallerCaption);
+    while (!deadline.Passed()) {
+        for (HWND w : TopLevelWindows(installer.Id())) {
+            wchar_t text[64] = L"";
+            GetWindowTextW(w, text, 64);
+            if (GetDlgItem(w, IDC_PROGRESS_BAR) != nullptr && caption == text) return w;
+        }
+        if (WaitForSingleObject(installer.Handle(), 1) == WAIT_OBJECT_0) break;
+    }
+    return nullptr;
 }
 
 HWND WaitForUsbPrompt(const Process& installer, DWORD timeoutMs) {

@@ -178,6 +178,36 @@ std::optional<std::string> RegistryText(HKEY root, std::string_view key, std::st
     return FromAnsi(data);
 }
 
+std::optional<std::vector<std::string>> RegistryStrings(HKEY root, std::string_view key,
+                                                        std::string_view value) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(root, Wide(key).c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    UniqueKey owner(opened);
+    const std::wstring name = Wide(value);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(opened, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_MULTI_SZ) {
+        return std::nullopt;
+    }
+    std::wstring data(size / sizeof(wchar_t) + 2, L'\0');
+    if (RegQueryValueExW(opened, name.c_str(), nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    data.resize(size / sizeof(wchar_t));
+    std::vector<std::string> strings;
+    for (std::size_t at = 0; at < data.size() && data[at] != L'\0';) {
+        const std::size_t end = data.find(L'\0', at);
+        const std::size_t stop = end == std::wstring::npos ? data.size() : end;
+        strings.push_back(Utf8(std::wstring_view(data).substr(at, stop - at)));
+        at = stop + 1;
+    }
+    return strings;
+}
+
 bool SetRegistryText(HKEY root, std::string_view key, std::string_view value, std::string_view data,
                      REGSAM view) {
     HKEY opened = nullptr;

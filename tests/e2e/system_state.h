@@ -49,6 +49,9 @@ bool CopyOneFile(std::string_view from, std::string_view to, std::string* error)
 // `view`: 0 for the robot's own registry view, or KEY_WOW64_32KEY.
 std::optional<std::string> RegistryText(HKEY root, std::string_view key, std::string_view value,
                                         REGSAM view = 0);
+// The strings of a REG_MULTI_SZ value, in UTF-8 (nullopt when the key or value is missing).
+std::optional<std::vector<std::string>> RegistryStrings(HKEY root, std::string_view key,
+                                                        std::string_view value);
 // Writes a REG_SZ value, creating the key; false on failure.
 bool SetRegistryText(HKEY root, std::string_view key, std::string_view value, std::string_view data,
                      REGSAM view = 0);

@@ -211,7 +211,7 @@ bool WalkPages(const RunPaths& paths) {
     Click(page, IDOK);
     page = Arrive(WaitForProgressPage(*installer), "progress page");
     if (page == nullptr) return false;
-    // Copying waits a few seconds for SysFileCopier.exe: the page shows its copy stage then.
+    // The page shows its copy stage as soon as the first file is named.
     WaitUntil([&] { return !ControlText(page, IDC_PROGRESS_FILE).empty(); }, kReactionTimeoutMs,
               installer->Handle());
     Report(paths, page, "progress-running");

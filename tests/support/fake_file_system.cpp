@@ -74,19 +74,52 @@ bool FakeFileSystem::FileExists(const std::string& path) {
     return files_.count(key) != 0 || folders_.count(key) != 0;
 }
 
-bool FakeFileSystem::Copy(const std::string& source, const std::string& destination) {
+std::uint32_t FakeFileSystem::InjectedCopyError(const std::string& key) const {
+    for (const auto& [path, error] : failingCopies) {
+        if (Key(path) == key) return error;
+    }
+    return 0;
+}
+
+bool FakeFileSystem::FileExistsUnredirected(const std::string& path) {
+    calls.push_back("FileExistsUnredirected " + path);
+    const std::string key = Key(path);
+    return files_.count(key) != 0 || folders_.count(key) != 0;
+}
+
+std::uint32_t FakeFileSystem::CopyOver(const std::string& source, const std::string& destination) {
     if (onCopy) onCopy(destination);
     const std::string to = Key(destination);
     const auto from = files_.find(Key(source));
     const auto existing = files_.find(to);
-    const bool ok = from != files_.end() && ParentExists(to) && folders_.count(to) == 0 &&
-                    (existing == files_.end() || !existing->second.readOnly) &&
-                    !Failing(failingCopies, to);
-    calls.push_back("Copy " + source + " -> " + destination + (ok ? "" : " failed"));
-    if (!ok) return false;
+    std::uint32_t error = 0;
+    if (from == files_.end()) {
+        error = 2;  // ERROR_FILE_NOT_FOUND
+    } else if (!ParentExists(to)) {
+        error = 3;  // ERROR_PATH_NOT_FOUND
+    } else if (folders_.count(to) != 0 || (existing != files_.end() && existing->second.readOnly)) {
+        error = 5;  // ERROR_ACCESS_DENIED
+    } else {
+        error = InjectedCopyError(to);
+    }
+    calls.push_back("Copy " + source + " -> " + destination + (error == 0 ? "" : " failed"));
+    if (error != 0) return error;
     files_[to] = from->second;  // contents and attributes, as CopyFileA takes them
     copied.push_back(destination);
-    return true;
+    return 0;
+}
+
+std::uint32_t FakeFileSystem::ReplaceAtRestart(const std::string& from, const std::string& to) {
+    const bool ok = replaceAtRestartError == 0;
+    calls.push_back("ReplaceAtRestart " + from + " -> " + to + (ok ? "" : " failed"));
+    if (!ok) return replaceAtRestartError;
+    atRestart.emplace_back(from, to);
+    return 0;
+}
+
+bool FakeFileSystem::Delete(const std::string& path) {
+    calls.push_back("Delete " + path);
+    return files_.erase(Key(path)) != 0;
 }
 
 bool FakeFileSystem::SetNormalAttributes(const std::string& path) {

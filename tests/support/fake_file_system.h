@@ -3,10 +3,12 @@
 // letter case, as on Windows; wildcards are not understood.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -32,18 +34,29 @@ class FakeFileSystem : public FileSystem {
 
     FolderResult CreateFolder(const std::string& path) override;
     bool FileExists(const std::string& path) override;
-    bool Copy(const std::string& source, const std::string& destination) override;
+    // The same files as FileExists: the fake has no redirection; `calls` tells which was asked.
+    bool FileExistsUnredirected(const std::string& path) override;
+    // Fails with 2 (no source), 3 (no folder), 5 (a read-only or folder destination) or the
+    // injected error.
+    std::uint32_t CopyOver(const std::string& source, const std::string& destination) override;
+    std::uint32_t ReplaceAtRestart(const std::string& from, const std::string& to) override;
     bool SetNormalAttributes(const std::string& path) override;
+    bool Delete(const std::string& path) override;
 
-    // Every call in order: "CreateFolder <path>", "FileExists <path>",
-    // "Copy <source> -> <destination>" (with " failed" when it failed), "SetNormal <path>".
+    // Every call in order: "CreateFolder <path>", "FileExists <path>", "FileExistsUnredirected
+    // <path>", "Copy <source> -> <destination>" (with " failed" when it failed), "SetNormal
+    // <path>", "ReplaceAtRestart <from> -> <to>" (with " failed"), "Delete <path>".
     std::vector<std::string> calls;
     // Destinations of the copies that succeeded, in order, as the caller spelled them.
     std::vector<std::string> copied;
+    // The replacements recorded for the restart, (from, to), in order.
+    std::vector<std::pair<std::string, std::string>> atRestart;
 
     // Injected failures, by path (any letter case).
     std::set<std::string> failingFolders;  // CreateFolder fails (not "already exists")
-    std::set<std::string> failingCopies;   // Copy to this destination always fails
+    // Copy to this destination always fails with this error (32: it is in use).
+    std::map<std::string, std::uint32_t> failingCopies;
+    std::uint32_t replaceAtRestartError = 0;  // ReplaceAtRestart fails with it (120 on 9x)
     // Called before each copy with the destination, to look at the caller's state then.
     std::function<void(const std::string&)> onCopy;
 
@@ -52,6 +65,7 @@ class FakeFileSystem : public FileSystem {
     static std::string ParentKey(const std::string& key);
     bool ParentExists(const std::string& key) const;
     bool Failing(const std::set<std::string>& paths, const std::string& key) const;
+    std::uint32_t InjectedCopyError(const std::string& key) const;
 
     std::set<std::string> folders_;
     std::map<std::string, File> files_;

@@ -4,13 +4,16 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "install/engine/file_sets.h"
+#include "install/engine/install_log.h"
 #include "install/system/platform_class.h"
 #include "platform/text.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/fake_log_file.h"
 #include "tests/support/fake_progress.h"
 #include "tests/support/fake_setup_libraries.h"
 #include "tests/support/fake_system_paths.h"
@@ -35,17 +38,24 @@ struct FixedPaths : test::FakeSystemPaths {
     }
 };
 
+// SysFileCopier.exe as the stage sees it: "Run <command line> <show> <limit>", the answer
+// set by the test, and `onEnd` doing its work when it ends.
 class FakeProcesses : public Processes {
   public:
     bool StartProgram(const std::string& commandLine, int showCommand) override {
         calls.push_back("Start " + commandLine + " " + std::to_string(showCommand));
-        return startResult;
+        return true;
     }
-    void Sleep(unsigned milliseconds) override {
-        calls.push_back("Sleep " + std::to_string(milliseconds));
+    ProgramRun RunAndWait(const std::string& commandLine, int showCommand,
+                          unsigned limitMs) override {
+        calls.push_back("Run " + commandLine + " " + std::to_string(showCommand) + " " +
+                        std::to_string(limitMs));
+        if (run.outcome == ProgramRun::Ended && onEnd) onEnd();
+        return run;
     }
     Names calls;
-    bool startResult = true;
+    ProgramRun run{ProgramRun::Ended, 0};
+    std::function<void()> onEnd;
 };
 
 // "p" pause, "f" currentFileName written, "c" (StageCopy, 1) posted, "m" message, "?" other.
@@ -99,12 +109,24 @@ struct CopyingFixture : ::testing::Test {
     FakeProcesses processes;
     FakeSetupLibraries libraries;
     RecordingProgress progress;
+    test::FakeLogFile logFile;
+    test::FakeSystemErrors errors;
+    InstallLog log{logFile, errors};
     InstallJob job;
     WizardSettings settings;
     CopyServices services{paths, files, processes, libraries};
 
     void SetUp() override {
         job.progress = &progress;
+        job.log = &log;
+        log.Open("C:\\tq.log");
+        // SysFileCopier.exe, when it ends, has put the files its step names into the system
+        // folder (all but copierLeavesOut).
+        processes.onEnd = [this] {
+            for (const std::string& name : CopierFiles()) {
+                if (name != copierLeavesOut) files.AddFile(paths.system + "\\" + name);
+            }
+        };
         settings.SetPrinterName("Office TQ");
         files.AddFolder("C:\\Program Files")
             .AddFolder("C:\\WINDOWS\\Inf")
@@ -131,6 +153,19 @@ struct CopyingFixture : ::testing::Test {
         files.AddFile(std::string(kMedium) + "SetupNT.dll");
     }
 
+    std::string copierLeavesOut;
+    // The files the placement's SysFileCopier step names, for the job's classes.
+    Names CopierFiles() const {
+        Names out;
+        for (const FileStep& step :
+             DriverFileSetFor(job.platformClass, job.processorClass).placement) {
+            if (step.action == StepAction::StartSysFileCopier) {
+                out.insert(out.end(), step.files.begin(), step.files.end());
+            }
+        }
+        return out;
+    }
+
     void Use(int platformClass, int processorClass) {
         job.platformClass = platformClass;
         job.processorClass = processorClass;
@@ -141,6 +176,13 @@ struct CopyingFixture : ::testing::Test {
         files.calls.clear();
         files.copied.clear();
         progress.events.clear();
+        logFile.writes.clear();
+    }
+    // The log's lines without their time stamps and line breaks.
+    Names LogLines() const {
+        Names out;
+        for (const auto& w : logFile.writes) out.push_back(w.substr(24, w.size() - 26));
+        return out;
     }
     std::string Contents(const std::string& path) {
         const auto* f = files.FindFile(path);
@@ -175,6 +217,7 @@ TEST_F(CopyingFixture, OnePostPerFileAndForCopyInfOnEveryVariant) {
         const bool nt = c.platformClass != Platform9x;
         EXPECT_EQ(files.copied.size(), static_cast<std::size_t>(c.placePosts - (nt ? 1 : 0)));
         EXPECT_TRUE(progress.Messages().empty());
+        EXPECT_EQ(job.filesAtRestart, 0);  // every file was replaced
     }
 }
 
@@ -229,8 +272,7 @@ TEST_F(CopyingFixture, VistaX64StartsSysFileCopierQuotedInPlaceOfTheSystemFiles)
     EXPECT_EQ(files.copied, Join({In(spooler, batch),
                                   In(spooler + "3\\", batch),
                                   {"C:\\WINDOWS\\system32\\T824XSM.exe"}}));
-    EXPECT_EQ(processes.calls,
-              (Names{"Start \"D:\\Kestra Setup\\SysFileCopier.exe\" 5", "Sleep 4000"}));
+    EXPECT_EQ(processes.calls, Names{"Run \"D:\\Kestra Setup\\SysFileCopier.exe\" 5 4000"});
     EXPECT_EQ(copiedAtStart, 20u);  // after both spooler folders, before anything else
     EXPECT_EQ(libraries.calls, Names{"CopyInf(C:\\Program Files\\Kestra\\Office TQ,T8242if.inf)"});
     // Nothing is posted for SysFileCopier's files; CopyInf posts without a new file name.
@@ -240,35 +282,29 @@ TEST_F(CopyingFixture, VistaX64StartsSysFileCopierQuotedInPlaceOfTheSystemFiles)
 // The medium's helpers: without SysFileCopier.exe the monitor and the system files never reach
 // the real system folder; without SetupNT.dll the INF is not installed (a refusal of CopyInf is
 // accepted on Vista, a missing library is not). A missing one fails the placement with the
-// missing-file message, a helper that does not start fails it silently; nothing follows.
+// missing-file message; nothing follows.
 TEST_F(CopyingFixture, HelpersMissingFromTheMediumFailThePlacement) {
     struct Case {
         int platformClass, processorClass;
         const char* missing;  // a file removed from the medium, or none
-        bool starts;          // SysFileCopier.exe starts
         int result;
         std::size_t started, copyInfs;
         int posts;
     };
     const std::string medium = kMedium;
-    for (const Case& c : {Case{PlatformXp, Processor64, nullptr, true, 1, 1, 1, 20},
-                          Case{PlatformXp, Processor64, nullptr, false, 0, 1, 0, 18},
-                          Case{PlatformXp, Processor64, "SysFileCopier.exe", true, 0, 0, 0, 18},
-                          Case{PlatformVista, Processor64, "SetupNT.dll", true, 0, 1, 0, 20},
-                          Case{PlatformVista, Processor32, "SetupNT.dll", true, 0, 0, 0, 23}}) {
-        SCOPED_TRACE(std::string(c.missing ? c.missing : "-") + (c.starts ? "" : " not starting"));
+    for (const Case& c : {Case{PlatformXp, Processor64, nullptr, 1, 1, 1, 20},
+                          Case{PlatformXp, Processor64, "SysFileCopier.exe", 0, 0, 0, 18},
+                          Case{PlatformVista, Processor64, "SetupNT.dll", 0, 1, 0, 20},
+                          Case{PlatformVista, Processor32, "SetupNT.dll", 0, 0, 0, 23}}) {
+        SCOPED_TRACE(c.missing ? c.missing : "-");
         ClearRecords();
         processes.calls.clear();
         libraries.calls.clear();
         files.AddFile(medium + "SysFileCopier.exe").AddFile(medium + "SetupNT.dll");
         if (c.missing != nullptr) files.RemoveFile(medium + c.missing);
-        processes.startResult = c.starts;
         Use(c.platformClass, c.processorClass);
         EXPECT_EQ(Place(), c.result);
-        const auto isStart = [](const std::string& call) { return call.rfind("Start", 0) == 0; };
-        EXPECT_EQ(static_cast<std::size_t>(
-                      std::count_if(processes.calls.begin(), processes.calls.end(), isStart)),
-                  c.started);
+        EXPECT_EQ(processes.calls.size(), c.started);
         EXPECT_EQ(libraries.calls.size(), c.copyInfs);
         EXPECT_EQ(progress.Messages(), c.missing ? Names{medium + c.missing + kSuffix} : Names{});
         EXPECT_EQ(progress.Posts(StageCopy, 1), c.posts);
@@ -407,14 +443,127 @@ TEST_F(CopyingFixture, AReadOnlyFileInTheSpoolerFolderIsReplaced) {
     EXPECT_EQ(progress.Posts(StageCopy, 1), 23);
 }
 
-TEST_F(CopyingFixture, ADestinationThatStillRefusesCountsAsCopied) {
+// One copy and its outcomes: a destination in use (the spooler holds the driver file) gets the
+// new file beside it, replaced when Windows restarts and counted; anything else that refuses
+// fails, with the file and the system's error in the log.
+TEST_F(CopyingFixture, CopyReplacingStagesADestinationInUseAndFailsOnAnyOtherRefusal) {
+    const std::string source = "D:\\Setup\\Driver\\2KXP\\T8242lm.dll";
+    const std::string folder = "C:\\WINDOWS\\system32\\";
+    const std::string destination = folder + "T8242lm.dll";
+    const std::string staged = destination + ".new";
+    const std::string inUse = destination + " in use: replaced when Windows restarts";
+    const std::string notRecorded = destination +
+                                    " in use, its replacement at the restart: failed, error 120 "
+                                    "(This function is not supported on this system.)";
+    const std::string copyFailed = "copy " + source + " to " + destination + ": failed, error ";
+    errors.texts[120] = "This function is not supported on this system.";
+    struct Case {
+        const char* what;
+        bool readOnly;            // an earlier installation's read-only copy is there
+        std::uint32_t copyError;  // the destination refuses with it, after the attribute reset
+        std::uint32_t recordError;
+        int result;
+        bool replaced, restart;  // the new file at the destination; recorded for the restart
+        Names log;
+    };
+    const Case cases[] = {
+        {"replaced", false, 0, 0, 1, true, false, {}},
+        {"read-only, replaced", true, 0, 0, 1, true, false, {}},
+        {"sharing violation", false, 32, 0, 1, false, true, {inUse}},
+        {"lock violation", false, 33, 0, 1, false, true, {inUse}},
+        {"mapped section", true, 1224, 0, 1, false, true, {inUse}},
+        {"in use, not recorded (9x)", false, 32, 120, 0, false, false, {notRecorded}},
+        {"access denied", false, 5, 0, 0, false, false, {copyFailed + "5 (Access is denied.)"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearRecords();
+        files.atRestart.clear();
+        files.failingCopies.clear();
+        files.RemoveFile(staged);
+        job.filesAtRestart = 0;
+        files.AddFile(destination, "old", c.readOnly);
+        if (c.copyError != 0) files.failingCopies[destination] = c.copyError;
+        files.replaceAtRestartError = c.recordError;
+
+        EXPECT_EQ(CopyReplacing(files, source, folder, "T8242lm.dll", &job), c.result);
+        EXPECT_EQ(Contents(destination), c.replaced ? source : "old");
+        EXPECT_EQ(job.filesAtRestart, c.restart ? 1 : 0);
+        using Pairs = std::vector<std::pair<std::string, std::string>>;
+        const Pairs recorded = c.restart ? Pairs{{staged, destination}} : Pairs{};
+        EXPECT_EQ(files.atRestart, recorded);
+        // The new file waits beside the destination only while its replacement is recorded.
+        EXPECT_EQ(Contents(staged), c.restart ? source : "<missing>");
+        EXPECT_EQ(LogLines(), c.log);
+        EXPECT_EQ(progress.currentFileName, destination);
+    }
+}
+
+// In a stage: a file in use is counted and the stage goes on; any other refusal stops it there.
+TEST_F(CopyingFixture, AFileInUseLetsThePlacementGoOnAndAFailedCopyStopsIt) {
     Use(PlatformXp, Processor32);
-    const std::string locked = "C:\\WINDOWS\\system32\\T8242lm.dll";  // held by the spooler
-    files.failingCopies.insert(locked);
+    const std::string held = "C:\\WINDOWS\\system32\\T8242lm.dll";  // the spooler's monitor
+    files.failingCopies[held] = 32;
     EXPECT_EQ(Place(), 1);
+    EXPECT_EQ(job.filesAtRestart, 1);
     EXPECT_EQ(progress.Posts(StageCopy, 1), 23);
-    EXPECT_EQ(files.FindFile(locked), nullptr);
-    EXPECT_TRUE(progress.Messages().empty());
+    EXPECT_EQ(files.atRestart.size(), 1u);
+
+    ClearRecords();
+    libraries.calls.clear();
+    files.failingCopies[held] = 5;
+    EXPECT_EQ(Place(), 0);
+    EXPECT_EQ(progress.Posts(StageCopy, 1), 19);  // both spooler folders and FWTQ8240.bin
+    EXPECT_TRUE(libraries.calls.empty());
+}
+
+// SysFileCopier.exe is waited for at most 4 s and judged by its files in the real system folder,
+// which a 32-bit installer on 64-bit Windows looks at with the redirection off; its exit code is
+// logged.
+TEST_F(CopyingFixture, SysFileCopierEndsInTimeAndLeavesItsFilesInTheRealSystemFolder) {
+    const std::string program = std::string(kMedium) + "SysFileCopier.exe";
+    const std::string monitor = "C:\\WINDOWS\\system32\\T8242lm.dll";
+    struct Case {
+        const char* what;
+        ProgramRun run;
+        const char* leftOut;  // a file of its step it does not place
+        int result;
+        const char* line;  // in the log's line about it
+    };
+    const Case cases[] = {
+        {"ended 0", {ProgramRun::Ended, 0}, "", 1, "SysFileCopier.exe ended with exit code 0"},
+        // A file it could not replace (in use): the one there counts, the code is logged.
+        {"ended 2", {ProgramRun::Ended, 2}, "", 1, "SysFileCopier.exe ended with exit code 2"},
+        {"timed out", {ProgramRun::TimedOut, 0}, "", 0, "SysFileCopier.exe did not end within"},
+        {"not started", {ProgramRun::NotStarted, 2}, "", 0, "SysFileCopier.exe: failed, error 2"},
+        {"a file missing", {ProgramRun::Ended, 0}, "T8242lm.dll", 0, "lm.dll is missing after"},
+    };
+    for (const bool wow64 : {true, false}) {
+        paths.wow64System = wow64 ? "C:\\WINDOWS\\SysWOW64" : "";
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (wow64 ? ", 32-bit installer" : ""));
+            ClearRecords();
+            processes.calls.clear();
+            libraries.calls.clear();
+            Use(PlatformVista, Processor64);
+            for (const std::string& name : CopierFiles()) {
+                files.RemoveFile(paths.system + "\\" + name);
+            }
+            processes.run = c.run;
+            copierLeavesOut = c.leftOut;
+            EXPECT_EQ(Place(), c.result);
+            EXPECT_EQ(processes.calls, Names{"Run \"" + program + "\" 5 4000"});
+            const Names lines = LogLines();
+            EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+                return l.find(c.line) != std::string::npos;
+            })) << testing::PrintToString(lines);
+            // Looked for in the real system folder, and only after the copier ended.
+            const std::string look = (wow64 ? "FileExistsUnredirected " : "FileExists ") + monitor;
+            EXPECT_EQ(std::count(files.calls.begin(), files.calls.end(), look),
+                      c.run.outcome == ProgramRun::Ended ? 1 : 0);
+            EXPECT_EQ(libraries.calls.size(), c.result == 1 ? 1u : 0u);  // nothing follows
+        }
+    }
 }
 
 TEST_F(CopyingFixture, CopyInfRefusalFailsWindows2000AndXpButNotVista) {
@@ -524,8 +673,8 @@ TEST_F(CopyingFixture, CopyReplacingNamesTheDestinationBeforeCopying) {
     EXPECT_EQ(CopyReplacing(files, "D:\\Setup\\T824uis.exe", "C:\\WINDOWS\\", "T824uis.exe", &job),
               1);
     EXPECT_EQ(nameAtCopy, "C:\\WINDOWS\\T824uis.exe");
-    // A source that is not there: still 1, after the retry.
-    EXPECT_EQ(CopyReplacing(files, "D:\\none", "C:\\WINDOWS\\", "none", nullptr), 1);
+    // A source that is not there: 0, after the retry.
+    EXPECT_EQ(CopyReplacing(files, "D:\\none", "C:\\WINDOWS\\", "none", nullptr), 0);
     EXPECT_EQ(files.calls.back(), "Copy D:\\none -> C:\\WINDOWS\\none failed");
     EXPECT_EQ(progress.currentFileName, "C:\\WINDOWS\\T824uis.exe");  // no job, no name
 }

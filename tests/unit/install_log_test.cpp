@@ -22,6 +22,8 @@ TEST(InstallLog, LinesAreTimestampedWholeWritesWithTheSystemsErrorOnFailure) {
     log.Step("queue", false);
     errors.last = 0;  // a rule of the program's own, not the system's
     log.Step("copy", false);
+    log.Failure("copy A", 5);  // an error the caller kept, whatever the thread's last one
+    log.Failure("copy B", 0);
     EXPECT_EQ(file.writes,
               (std::vector<std::string>{
                   "2026-12-07 09:05:03.042 TQ82Ins.exe 1.0.0, unattended, platform class 5, "
@@ -30,6 +32,8 @@ TEST(InstallLog, LinesAreTimestampedWholeWritesWithTheSystemsErrorOnFailure) {
                   "2026-12-07 09:05:03.042 driver: failed, error 5 (Access is denied.)\r\n",
                   "2026-12-07 09:05:03.042 queue: failed, error 1801\r\n",
                   "2026-12-07 09:05:03.042 copy: failed\r\n",
+                  "2026-12-07 09:05:03.042 copy A: failed, error 5 (Access is denied.)\r\n",
+                  "2026-12-07 09:05:03.042 copy B: failed\r\n",
               }));
 
     // A log that cannot be opened writes nothing, and an empty temporary folder opens nothing.

@@ -23,7 +23,7 @@ struct Vista : SystemInfo {
 
 struct Nothing : Processes {
     bool StartProgram(const std::string&, int) override { return false; }
-    void Sleep(unsigned) override {}
+    ProgramRun RunAndWait(const std::string&, int, unsigned) override { return {}; }
 };
 
 struct StepsRig {

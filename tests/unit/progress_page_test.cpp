@@ -52,7 +52,7 @@ struct Processes_ : Processes {
         started.push_back(commandLine + " /" + std::to_string(show));
         return true;
     }
-    void Sleep(unsigned) override {}
+    ProgramRun RunAndWait(const std::string&, int, unsigned) override { return {}; }
 };
 
 struct ProgressFixture : ::testing::Test {

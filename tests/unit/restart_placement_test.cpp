@@ -92,12 +92,24 @@ TEST_F(RestartPlacementTest, StopsSilentlyAtTheFirstMissingFileKeepingEarlierCop
     EXPECT_EQ(files.copied, (std::vector<std::string>{d + "T8242dr.dll", d + "T8242ui.dll"}));
 }
 
-TEST_F(RestartPlacementTest, ReadOnlyTargetsAreReplacedAndUnknownPathsFail) {
+TEST_F(RestartPlacementTest, ReadOnlyTargetsAreReplacedRefusalsReportedAndUnknownPathsFail) {
     AddMedium("Driver\\2KXP\\", kFour);
     const std::string d = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\3\\";
     files.AddFile(d + "T8242ui.dll", "old", /*readOnly=*/true);
     EXPECT_EQ(PlaceDriverFilesAfterRestart(paths, files, PlatformXp, Processor32), 1);
     EXPECT_EQ(files.FindFile(d + "T8242ui.dll")->contents, "Driver\\2KXP\\T8242ui.dll");
+
+    // A file in use is replaced at the next restart; a copy refused otherwise gives 0 and
+    // the others are still copied.
+    files.failingCopies[d + "T8242ui.dll"] = 32;
+    files.failingCopies[d + "T8242dr.dll"] = 5;
+    files.copied.clear();
+    EXPECT_EQ(PlaceDriverFilesAfterRestart(paths, files, PlatformXp, Processor32), 0);
+    EXPECT_EQ(files.atRestart, (std::vector<std::pair<std::string, std::string>>{
+                                   {d + "T8242ui.dll.new", d + "T8242ui.dll"}}));
+    EXPECT_EQ(files.copied, (std::vector<std::string>{d + "T8242ui.dll.new", d + "T8242pi.dll",
+                                                      d + "T8242rc.dll"}));
+    files.failingCopies.clear();
 
     files.calls.clear();
     paths.system.clear();  // the system folder unknown: nothing goes to a root folder
