@@ -24,6 +24,7 @@
 #include "install/engine/file_sets.h"
 #include "install/model.h"
 #include "install/system/platform_class.h"
+#include "tests/bench/bench_arguments.h"
 #include "tests/e2e/robot.h"
 
 namespace {
@@ -35,14 +36,7 @@ using tq::e2e::WindowsPathOf;
 constexpr char kMonitorName[] = "Kestra TQ8240 Language Monitor";
 constexpr char kLinkNames[][32] = {"status monitor", "help", "uninstall"};
 
-std::string Argument(int argc, char** argv, const std::string& name) {
-    const std::string prefix = "--" + name + "=";
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg.rfind(prefix, 0) == 0) return arg.substr(prefix.size());
-    }
-    return {};
-}
+using tq::bench::Argument;
 
 // Records the first failure of a call that must succeed.
 struct Outcome {

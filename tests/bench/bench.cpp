@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/bench/bench_arguments.h"
 #include "tests/e2e/installer.h"
 #include "tests/e2e/robot.h"
 #include "tests/e2e/system_state.h"
@@ -40,14 +41,7 @@ constexpr char kClose[] = "关闭";
 constexpr double kUnattendedTargetMs = 1000;
 constexpr double kPageOverBareTarget = 1.25;
 
-std::string Argument(int argc, char** argv, const std::string& name) {
-    const std::string prefix = "--" + name + "=";
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg.rfind(prefix, 0) == 0) return arg.substr(prefix.size());
-    }
-    return {};
-}
+using tq::bench::Argument;
 
 bool Flag(int argc, char** argv, const std::string& name) {
     for (int i = 1; i < argc; ++i) {
