@@ -113,8 +113,9 @@ class InstallerPages : public tq::PageFactory {
     std::function<tq::RestartRequest()> restartForUpdate_;
 };
 
-// Everything a run shares lives until the process ends: the installation thread and the queue
-// watcher may still run when the wizard returns, and the process then ends them with it.
+// Everything a run shares lives until the process ends: the installation thread may still run
+// when the wizard returns (a cancel answered 是), and the process then ends it with it. The queue
+// watcher never outlives the run's USB wait, which stops it and waits for it.
 struct Installer {
     explicit Installer(HINSTANCE instance)
         : instance(instance), ui(instance), host(instance, IDI_PROGRAM) {}
@@ -212,7 +213,10 @@ struct Installer {
     }
 
     // The watcher reports on the pnp event, and to the USB prompt when one shows.
+    // None without the pnp event: its report could never be waited for, and a wait on no event
+    // would read as a printer that never came.
     std::unique_ptr<tq::WorkThread> StartWatcher(const std::atomic<bool>& stop) {
+        if (!events.Made()) return nullptr;
         return tq::StartWorkThread([this, &stop] {
             tq::QueueWatcher watcher{spooler,
                                      printers,
