@@ -3,6 +3,7 @@
 #include <string>
 
 #include "install/system/folders.h"
+#include "install/system/registry_records.h"
 #include "install/res/resource.h"
 #include "platform/text.h"
 

@@ -10,7 +10,6 @@
 #include "install/app/page.h"
 #include "install/engine/installation.h"
 #include "install/engine/wizard_settings.h"
-#include "install/system/registry_records.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/system_paths.h"
