@@ -14,6 +14,15 @@ namespace tq {
 std::vector<std::string> SplitCommandLine(std::string_view line,
                                           const std::function<bool(unsigned char)>& isLeadByte);
 
+// The same for the process's own command line: its first part is the program's path as Windows
+// gives it, quoted or not, and never an option. A launcher that starts the program by an unquoted
+// path with blanks (`CreateProcess` with only the application name) hands it over as it stands,
+// so the longest run of words that names `modulePath` (the whole path or its last folders and
+// name, ".exe" optional, letters in either case) counts as the path. First element: that path.
+std::vector<std::string> SplitProgramCommandLine(
+    std::string_view line, std::string_view modulePath,
+    const std::function<bool(unsigned char)>& isLeadByte);
+
 // One option as a Windows program takes it: "/name" or "-name", its value after ":" or "=".
 struct OptionParts {
     std::string name;  // in lower case (ASCII letters)

@@ -33,6 +33,47 @@ TEST(SplitCommandLine, FollowsTheRuntimesRulesAndKeepsDoubleByteCharactersWhole)
     for (const Case& c : cases) EXPECT_EQ(Split(c.line), c.arguments) << c.line;
 }
 
+// The program's own path, however a launcher hands it over, is never an option.
+TEST(SplitProgramCommandLine, SkipsTheProgramsOwnPathQuotedOrNot) {
+    const std::string module = "D:\\Printer Drivers\\TQ82Ins.exe";
+    // D:\打印 驱动\TQ82Ins.exe: a blank between two double-byte characters.
+    const std::string chinese = "D:\\\xB4\xF2\xD3\xA1 \xC7\xFD\xB6\xAF\\TQ82Ins.exe";
+    // D:\表 x\TQ82Ins.exe: 表's second byte is 0x5C, no folder separator.
+    const std::string trail = "D:\\\xB1\xED x\\TQ82Ins.exe";
+    struct Case {
+        std::string module;
+        std::string line;
+        std::vector<std::string> arguments;
+    };
+    const Case cases[] = {
+        {module, "\"" + module + "\" /quiet", {module, "/quiet"}},
+        {module, module, {module}},
+        {module, module + " /quiet /port:lpt1", {module, "/quiet", "/port:lpt1"}},
+        {module, "d:\\printer drivers\\tq82ins /quiet", {"d:\\printer drivers\\tq82ins", "/quiet"}},
+        {module, "Printer Drivers\\TQ82Ins.exe /?", {"Printer Drivers\\TQ82Ins.exe", "/?"}},
+        {module, "  TQ82Ins.exe\t/quiet", {"TQ82Ins.exe", "/quiet"}},
+        {module, "\"" + module + "\"/quiet", {module, "/quiet"}},
+        // Words that do not name this program stay arguments, as the runtime splits them.
+        {module, "D:\\Printer Setup\\TQ82Ins.exe", {"D:\\Printer", "Setup\\TQ82Ins.exe"}},
+        {module, "", {""}},
+        {chinese, chinese + " /quiet", {chinese, "/quiet"}},
+        {chinese, "\"" + chinese + "\" /log:x", {chinese, "/log:x"}},
+        {trail, trail + " /quiet", {trail, "/quiet"}},
+        {"C:\\x\\VNTAdminUninstall.exe", "C:\\x\\VNTAdminUninstall.exe", {"C:\\x\\VNTAdminUninstall.exe"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SplitProgramCommandLine(c.line, c.module,
+                                          [](unsigned char b) { return IsLeadByte936(b); }),
+                  c.arguments)
+            << c.line;
+    }
+    // Under a Western code page the same bytes are single characters: 0xED 0x5C ends a folder.
+    const auto western = [](unsigned char) { return false; };
+    EXPECT_EQ(SplitProgramCommandLine("C:\\Caf\xE9 x\\TQ82Ins.exe /quiet",
+                                      "C:\\Caf\xE9 x\\TQ82Ins.exe", western),
+              (std::vector<std::string>{"C:\\Caf\xE9 x\\TQ82Ins.exe", "/quiet"}));
+}
+
 TEST(ParseCommandLine, GoodCommandLines) {
     struct Case {
         const char* line;

@@ -24,8 +24,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const tq::uninstall::DialogColours colours;
 
     const tq::uninstall::UninstallCommandLine line =
-        tq::uninstall::ParseUninstallCommandLine(tq::SplitCommandLine(
-            GetCommandLineA(), [](unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }));
+        tq::uninstall::ParseUninstallCommandLine(tq::SplitProgramCommandLine(
+            GetCommandLineA(), tq::Win32SystemPaths().ModuleFileName(),
+            [](unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }));
     tq::Win32LogFile file;
     tq::Win32SystemErrors errors;
     tq::RunLog log(file, errors);

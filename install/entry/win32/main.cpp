@@ -290,8 +290,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     tq::StartupServices services{installer->ui, pages, installer->host, SecondInstance,
                                  [installer] { return tq::ResumeAfterRestart(installer->cycle); }};
 
-    const tq::CommandLine line = tq::ParseCommandLine(tq::SplitCommandLine(
-        GetCommandLineA(), [](unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }));
+    const tq::CommandLine line = tq::ParseCommandLine(tq::SplitProgramCommandLine(
+        GetCommandLineA(), tq::Win32SystemPaths().ModuleFileName(),
+        [](unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }));
     const int platformClass = tq::GetPlatformClass(tq::RealSystemInfo());
     const int processorClass = tq::GetProcessorClass(tq::RealSystemInfo());
     tq::ProgramServices program{
