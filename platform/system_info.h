@@ -15,8 +15,9 @@ class SystemInfo {
   public:
     virtual ~SystemInfo() = default;
     virtual OsVersion Version() = 0;
-    // wProcessorArchitecture from GetNativeSystemInfo; false when kernel32 does not export it
-    // (systems before XP).
+    // The machine's PROCESSOR_ARCHITECTURE_* value (IsWow64Process2's native machine where
+    // kernel32 has it, else GetNativeSystemInfo); false when kernel32 exports neither (systems
+    // before XP).
     virtual bool NativeArchitecture(std::uint16_t& architecture) = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "install/entry/program.h"
 
 #include "install/res/resource.h"
+#include "install/system/platform_class.h"
 #include "install/unattended/unattended_run.h"
 
 namespace tq {
@@ -31,6 +32,14 @@ int RunProgram(const CommandLine& line, ProgramServices& s) {
     if (!why.empty()) {
         s.log.Line("option " + badOption + ": " + why);
         if (!quiet) ShowUsage(s.ui);
+    } else if (s.processorClass == ProcessorArm64) {
+        // The package's drivers are x86 and x64 only: refused before anything changes.
+        s.log.Line("ARM64 Windows: no driver of this package runs there, nothing was changed");
+        if (!quiet) {
+            s.ui.ShowMessageBox(s.ui.LoadText(IDS_UNSUPPORTED_ARM64), s.ui.LoadText(IDS_APP_TITLE),
+                                kMbOk | kMbIconExclamation);
+        }
+        code = kExitFailed;
     } else {
         code = quiet ? s.runUnattended() : s.runWizard();
     }

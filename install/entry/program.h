@@ -22,7 +22,8 @@ struct ProgramServices {
 // /? without /quiet shows the usage (exit code 0). Otherwise the log is opened where /log says
 // (a file that cannot be written is refused in the default log) and headed, and a malformed
 // command line ends with 87; without /quiet its user also sees the usage, with /quiet nothing
-// is ever shown. Then the unattended installation or the wizard. The exit code is the log's
+// is ever shown. On ARM64 Windows, 1603 and a log line (the wizard's user also sees why) before
+// anything changes. Then the unattended installation or the wizard. The exit code is the log's
 // last line.
 int RunProgram(const CommandLine& line, ProgramServices& services);
 

@@ -154,3 +154,5 @@
 #define IDS_RESTART_FAILED_CAPTION 177
 // The command line's usage (/?).
 #define IDS_USAGE 178
+// Windows on ARM64: no driver of this package runs there.
+#define IDS_UNSUPPORTED_ARM64 179

@@ -16,12 +16,15 @@ enum : int {
     PlatformVista = 5,
 };
 
-// ProcessorClass: 0 Windows 95/98, 1 32-bit NT family, 2 64-bit, -1 not classified.
+// ProcessorClass: 0 Windows 95/98, 1 32-bit NT family, 2 64-bit (x64, Itanium), 3 ARM64
+// (no driver of this package runs there: the installation is refused before any change),
+// -1 not classified.
 enum : int {
     ProcessorOther = -1,
     Processor9x = 0,
     Processor32 = 1,
     Processor64 = 2,
+    ProcessorArm64 = 3,
 };
 
 int GetPlatformClass(SystemInfo& system);

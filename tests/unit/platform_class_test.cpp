@@ -48,7 +48,7 @@ const Row kRows[] = {
     {"Vista on AMD64", 2, 6, 0, true, kAmd64, 5, 2, true},
     {"7 on x86", 2, 6, 1, true, kX86, 5, 1, true},
     {"10 on AMD64", 2, 10, 0, true, kAmd64, 5, 2, true},
-    {"11 on ARM64 counts as 32-bit", 2, 10, 0, true, kArm64, 5, 1, true},
+    {"11 on ARM64: refused before any change", 2, 10, 0, true, kArm64, 5, 3, true},
     {"Win32s", 0, 3, 10, true, kX86, -1, -1, false},
     {"Windows CE", 3, 5, 0, true, kX86, -1, -1, false},
 };

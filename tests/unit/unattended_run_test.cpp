@@ -5,6 +5,7 @@
 #include "install/engine/shortcuts.h"
 #include "install/entry/program.h"
 #include "install/res/resource.h"
+#include "install/system/platform_class.h"
 #include "platform/text.h"
 #include "tests/support/fake_log_file.h"
 #include "tests/support/fake_port_monitor.h"
@@ -106,6 +107,7 @@ TEST(Unattended, CommandLinesThroughTheProgram) {
                                                  share ? SpoolerText(share) : std::nullopt);
         };
     };
+    const auto arm64 = [](Rig& r) { r.program.processorClass = ProcessorArm64; };
     const auto filesInUse = [](Rig& r) { r.steps.onPlace = [](InstallJob& j) { j.filesAtRestart = 2; }; };
     struct Case {
         const char* line;
@@ -116,6 +118,7 @@ TEST(Unattended, CommandLinesThroughTheProgram) {
         const char* logged;
         std::vector<std::string> steps;
         int waitMs = -1;  // the USB wait's limit (-1: no wait)
+        int box = IDS_USAGE;
     };
     const char* temp = "C:\\Users\\me\\AppData\\Local\\Temp\\TQ82Ins.log";
     const Case cases[] = {
@@ -136,6 +139,10 @@ TEST(Unattended, CommandLinesThroughTheProgram) {
         {"x /quiet /?", nothing, 87, 0, temp, "only without /quiet", none},
         {"x /quiet /norestart /port:lpt1", nothing, 0, 0, temp, "installation done", all},
         // 87: what the system would refuse later is refused before anything changes.
+        // No driver of this package runs on ARM64 Windows.
+        {"x /quiet /port:lpt1", arm64, 1603, 0, temp, "ARM64 Windows", none},
+        {"x", arm64, 1603, 1, temp, "nothing was changed", none, -1, IDS_UNSUPPORTED_ARM64},
+        {"x /quiet /colour:red", arm64, 87, 0, temp, "unknown option", none},
         {"x /quiet /port:lpt1", [](Rig& r) { r.secondInstance = true; }, 1618, 0, temp,
          "another instance", none},
         {"x /quiet /port:lpt1 /share:front",
@@ -215,7 +222,10 @@ TEST(Unattended, CommandLinesThroughTheProgram) {
         EXPECT_EQ(r.Run(c.line), c.exitCode);
         EXPECT_EQ(r.ui.boxes.size(), c.boxes);
         if (c.boxes > 0) {
-            EXPECT_EQ(r.ui.boxes[0].text, test::TextOf(IDS_USAGE));
+            EXPECT_EQ(r.ui.boxes[0].text, test::TextOf(c.box));
+        }
+        if (r.program.processorClass == ProcessorArm64) {
+            EXPECT_EQ(r.ran, "");
         }
         if (c.logFile == nullptr) {
             EXPECT_TRUE(r.file.writes.empty());
