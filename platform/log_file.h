@@ -16,7 +16,8 @@ class LogFile {
   public:
     virtual ~LogFile() = default;
     // Opens `path` for appending (created when missing, shared for reading and writing); a
-    // missing folder on the way is created first. False when it cannot be opened.
+    // missing folder on the way is created first. False when it cannot be opened, or when it is
+    // no plain file on a disk (a device, a pipe, a link at that name, a second name of a file).
     virtual bool Open(const std::string& path) = 0;
     // One WriteFile of the bytes at the end of the file; false without an open file.
     virtual bool Append(const std::string& bytes) = 0;

@@ -4,6 +4,59 @@
 
 namespace tq {
 
+namespace {
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    }
+    return true;
+}
+
+// CON, PRN, AUX, NUL, COM1-9, LPT1-9 and the console's names open the device in any folder and
+// with any extension.
+bool IsDeviceName(std::string_view name) {
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    for (const char* device : {"con", "prn", "aux", "nul", "conin$", "conout$", "clock$"}) {
+        if (SameNoCase(name, device)) return true;
+    }
+    return name.size() == 4 && (SameNoCase(name.substr(0, 3), "com") ||
+                                SameNoCase(name.substr(0, 3), "lpt")) &&
+           name[3] >= '1' && name[3] <= '9';
+}
+
+}  // namespace
+
+bool IsDiskFileName(std::string_view path) {
+    const auto separator = [](char c) { return c == '\\' || c == '/'; };
+    if (path.size() >= 4 && separator(path[0]) && separator(path[1]) &&
+        (path[2] == '.' || path[2] == '?') && separator(path[3])) {
+        return false;  // the device namespace: pipes, volumes, ports
+    }
+    if (path.size() >= 2 && separator(path[0]) && separator(path[1])) {
+        // \\server\pipe\name and \\server\mailslot\name are no shares of files.
+        const std::size_t share = path.find_first_of("\\/", 2);
+        if (share != std::string_view::npos) {
+            std::string_view name = path.substr(share + 1);
+            name = name.substr(0, name.find_first_of("\\/"));
+            if (SameNoCase(name, "pipe") || SameNoCase(name, "mailslot")) return false;
+        }
+    }
+    // "LPT1:" names the port too. A trail byte that looks like a separator can only make this
+    // stricter.
+    while (!path.empty() && (path.back() == ':' || path.back() == ' ' || path.back() == '.')) {
+        path.remove_suffix(1);
+    }
+    const std::size_t last = path.find_last_of("\\/:");
+    return !IsDeviceName(last == std::string_view::npos ? path : path.substr(last + 1));
+}
+
 bool RunLog::Open(const std::string& path, const char* defaultName) {
     path_ = path;
     if (path_.empty()) {
@@ -11,7 +64,8 @@ bool RunLog::Open(const std::string& path, const char* defaultName) {
         if (folder.empty()) return open_ = false;
         path_ = folder + "\\" + defaultName;
     }
-    open_ = file_.Open(path_);
+    // A device or a pipe could block every write, or let its server act as this program.
+    open_ = IsDiskFileName(path_) && file_.Open(path_);
     return open_;
 }
 

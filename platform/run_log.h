@@ -10,12 +10,17 @@
 
 namespace tq {
 
+// False for a name that opens no file on a disk: the device namespace (\\.\, \\?\), a pipe or
+// mailslot of a server (\\server\pipe\...), a device name (COM1, LPT1, NUL, CON...) in any
+// folder and with any extension.
+bool IsDiskFileName(std::string_view path);
+
 class RunLog {
   public:
     RunLog(LogFile& file, SystemErrors& errors) : file_(file), errors_(errors) {}
 
     // Opens `path`, or `defaultName` in the temporary folder when it is empty. False when it
-    // cannot be opened; the log then writes nothing.
+    // cannot be opened or is no disk file's name; the log then writes nothing.
     bool Open(const std::string& path, const char* defaultName);
     // As Open; a `path` given that cannot be opened is replaced by the default file, and the
     // answer is false then (the caller refuses the option in that default log).

@@ -31,9 +31,31 @@ bool Win32LogFile::Open(const std::string& path) {
         file_ = INVALID_HANDLE_VALUE;
     }
     CreateParentFolders(path);
+    // On the NT family: a link or junction at the log's name is opened itself, not followed, and
+    // a pipe's server may not act as this program. Windows 9x knows neither flag.
+    const bool nt = (GetVersion() & 0x80000000u) == 0;
+    const DWORD flags = FILE_ATTRIBUTE_NORMAL |
+                        (nt ? FILE_FLAG_OPEN_REPARSE_POINT | SECURITY_SQOS_PRESENT |
+                                  SECURITY_ANONYMOUS
+                            : 0);
     file_ = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return file_ != INVALID_HANDLE_VALUE;
+                        OPEN_ALWAYS, flags, nullptr);
+    if (file_ == INVALID_HANDLE_VALUE) return false;
+    // Only a plain file on a disk: no device, pipe or console, no link (a reparse point, or a
+    // second name of another file).
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool plain = GetFileType(file_) == FILE_TYPE_DISK &&
+                       GetFileInformationByHandle(file_, &info) &&
+                       (info.dwFileAttributes &
+                        (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0 &&
+                       info.nNumberOfLinks <= 1;
+    if (!plain) {
+        CloseHandle(file_);
+        file_ = INVALID_HANDLE_VALUE;
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return true;
 }
 
 bool Win32LogFile::Append(const std::string& bytes) {

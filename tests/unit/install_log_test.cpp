@@ -49,5 +49,40 @@ TEST(InstallLog, LinesAreTimestampedWholeWritesWithTheSystemsErrorOnFailure) {
     EXPECT_TRUE(file.writes.empty());
 }
 
+// A name that opens a device or a pipe is refused before anything is opened: the default log
+// takes its place, as for a folder that cannot be written.
+TEST(InstallLog, OnlyAFileOnADiskIsOpened) {
+    const struct {
+        const char* path;
+        bool disk;
+    } cases[] = {
+        {"D:\\logs\\tq.log", true},
+        {"\\\\srv\\logs\\tq.log", true},
+        {"D:\\logs\\console.log", true},
+        {"D:\\logs\\com10.log", true},
+        {"D:\\logs\\pipe\\tq.log", true},
+        {"\\\\.\\pipe\\x", false},
+        {"//./pipe/x", false},
+        {"\\\\?\\C:\\logs\\tq.log", false},
+        {"\\\\srv\\PIPE\\x", false},
+        {"\\\\srv\\mailslot\\x", false},
+        {"COM1", false},
+        {"lpt1:", false},
+        {"D:\\logs\\NUL.txt", false},
+        {"D:\\logs\\con .log", false},
+        {"C:CONOUT$", false},
+        {"D:\\logs\\Aux", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        test::FakeLogFile file;
+        test::FakeSystemErrors errors;
+        InstallLog log(file, errors);
+        EXPECT_EQ(log.OpenOrDefault(c.path), c.disk);
+        EXPECT_EQ(file.opened.front(),
+                  c.disk ? c.path : "C:\\Users\\me\\AppData\\Local\\Temp\\TQ82Ins.log");
+    }
+}
+
 }  // namespace
 }  // namespace tq

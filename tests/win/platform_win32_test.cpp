@@ -9,10 +9,66 @@
 #include "platform/account.h"
 #include "platform/dll_search.h"
 #include "platform/instance.h"
+#include "platform/win32/log_file_win32.h"
 #include "platform/win32/owners.h"
 
 namespace tq {
 namespace {
+
+// The log opens a plain file on a disk and nothing that only bears a file's name: a pipe whose
+// server would read (and could act on) what an elevated run writes, a folder, a second name of
+// another file, a link at the name.
+TEST(Win32LogFile, OpensOnlyAPlainFileOnADisk) {
+    char temp[MAX_PATH] = "";
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    const std::string folder = std::string(temp) + "tq-log-probe";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string file = folder + "\\tq.log";
+    const std::string other = folder + "\\other.txt";
+    DeleteFileA(file.c_str());
+    DeleteFileA(other.c_str());
+    ASSERT_TRUE(KernelHandle(CreateFileA(other.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr)).get() != INVALID_HANDLE_VALUE);
+    const std::string hardLink = folder + "\\hard.log";
+    DeleteFileA(hardLink.c_str());
+    ASSERT_TRUE(CreateHardLinkA(hardLink.c_str(), other.c_str(), nullptr));
+    const std::string symbolicLink = folder + "\\symbolic.log";
+    DeleteFileA(symbolicLink.c_str());
+    using MakeLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+    const auto makeLink = reinterpret_cast<MakeLink>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
+    const bool haveSymbolicLink =
+        makeLink != nullptr && makeLink(symbolicLink.c_str(), other.c_str(), 0);
+    const char* pipe = "\\\\.\\pipe\\tq-log-probe";
+    KernelHandle server(CreateNamedPipeA(pipe, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 0, 4096, 0,
+                                         nullptr));
+    ASSERT_NE(server.get(), INVALID_HANDLE_VALUE);
+
+    const struct {
+        std::string path;
+        bool opens;
+    } cases[] = {
+        {file, true}, {pipe, false}, {folder, false}, {hardLink, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        Win32LogFile log;
+        EXPECT_EQ(log.Open(c.path), c.opens);
+        EXPECT_EQ(log.Append("line\r\n"), c.opens);
+    }
+    if (haveSymbolicLink) {
+        // Windows refuses the link itself (a reparse point); Wine 8 opens the link as a file of
+        // its own. Either way the line must not reach the link's target.
+        Win32LogFile log;
+        if (log.Open(symbolicLink)) log.Append("line\r\n");
+    }
+    // Nothing reached the file behind the links.
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExA(other.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 0u);
+    for (const std::string& path : {file, other, hardLink, symbolicLink}) DeleteFileA(path.c_str());
+    RemoveDirectoryA(folder.c_str());
+}
 
 TEST(Win32SystemInfo, SixtyFourBitWineIsAVistaClassSixtyFourBitSystem) {
     EXPECT_EQ(GetPlatformClass(RealSystemInfo()), PlatformVista);
