@@ -45,6 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const std::vector<std::string> arguments =
         tq::SplitCommandLine(text, [](unsigned char c) { return tq::IsLeadByte936(c); });
+    // The process's own line: the first word of the input, its program path.
+    const std::string_view module = text.substr(0, text.find(' '));
+    const std::vector<std::string> own = tq::SplitProgramCommandLine(
+        text, module, [](unsigned char c) { return tq::IsLeadByte936(c); });
+    Require(!own.empty(), "the program's own line lost its path");
     const tq::CommandLine line = tq::ParseCommandLine(arguments);
     const bool quiet = QuietStandsIn(arguments);
     if (quiet) Require(line.mode == tq::RunMode::Quiet, "/quiet given, the run is not unattended");
