@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "install/res/resource.h"
+#include "platform/version.h"
 
 namespace {
 
@@ -111,6 +113,55 @@ TEST_F(InstallerResources, TheManifestAsksForAdministratorRightsAndCommonControl
     EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
     EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+}
+
+// Every program and library the repository builds names the package's version, its maker and
+// its own file, as Explorer and deployment tools' file-version rules read them. The test
+// medium's stand-ins for system libraries (newdev, usbmon) are not the package's.
+TEST(VersionResources, EveryProgramBuiltCarriesThePackagesVersion) {
+    std::vector<std::string> files{TQ_UNINSTALLER_PATH};
+    const std::string medium = TQ_MEDIUM_DIR;
+    for (const char* folder : {"", "\\Driver\\98", "\\Driver\\2KXP", "\\Driver\\Vista"}) {
+        for (const char* pattern : {"\\*.exe", "\\*.dll"}) {
+            WIN32_FIND_DATAA found{};
+            HANDLE search = FindFirstFileA((medium + folder + pattern).c_str(), &found);
+            if (search == INVALID_HANDLE_VALUE) continue;
+            do {
+                const std::string name = found.cFileName;
+                // Placeholders of the driver's own files are a few bytes of text.
+                if (found.nFileSizeLow < 1024 || name == "newdev.dll" || name == "usbmon.dll") continue;
+                files.push_back(medium + folder + "\\" + name);
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+    }
+    ASSERT_GE(files.size(), 8u);
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        DWORD ignored = 0;
+        const DWORD size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
+        ASSERT_GT(size, 0u);
+        std::vector<char> info(size);
+        ASSERT_TRUE(GetFileVersionInfoA(file.c_str(), 0, size, info.data()));
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+        EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(TQ_VERSION_MINOR, TQ_VERSION_MAJOR)));
+        EXPECT_EQ(fixed->dwProductVersionLS, static_cast<DWORD>(MAKELONG(0, TQ_VERSION_PATCH)));
+        const auto text = [&info](const char* name) {
+            char* value = nullptr;
+            UINT n = 0;
+            const std::string key = std::string("\\StringFileInfo\\080404b0\\") + name;
+            return VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &n) && n > 0
+                       ? std::string(value)
+                       : std::string();
+        };
+        EXPECT_EQ(text("FileVersion"), TQ_VERSION_TEXT);
+        EXPECT_EQ(text("ProductVersion"), TQ_VERSION_TEXT);
+        EXPECT_EQ(text("CompanyName"), TQ_COMPANY_NAME);
+        EXPECT_EQ(text("OriginalFilename"), file.substr(file.find_last_of("\\/") + 1));
+        EXPECT_FALSE(text("FileDescription").empty());
+    }
 }
 
 }  // namespace

@@ -1,0 +1,26 @@
+# tq_version_resource(<target> <description>): gives the target the package's version resource
+# (platform/version.h: file and product version, company, product), with its own description
+# and original file name. Works in the helpers' stand-alone x64 projects too.
+get_filename_component(TQ_VERSION_ROOT ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
+
+function(tq_version_resource target description)
+  get_target_property(type ${target} TYPE)
+  get_target_property(name ${target} OUTPUT_NAME)
+  if(NOT name)
+    set(name ${target})
+  endif()
+  if(type STREQUAL "EXECUTABLE")
+    set(TQ_VERSION_FILE "${name}.exe")
+    set(TQ_VERSION_FILE_TYPE VFT_APP)
+  else()
+    set(TQ_VERSION_FILE "${name}.dll")
+    set(TQ_VERSION_FILE_TYPE VFT_DLL)
+  endif()
+  set(TQ_VERSION_NAME ${name})
+  set(TQ_VERSION_DESCRIPTION "${description}")
+  set(TQ_VERSION_HEADER "${TQ_VERSION_ROOT}/platform/version.h")
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  configure_file(${TQ_VERSION_ROOT}/cmake/version_info.rc.in ${rc} @ONLY)
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${TQ_VERSION_HEADER})
+  target_sources(${target} PRIVATE ${rc})
+endfunction()
