@@ -1,5 +1,8 @@
 #include "install/engine/restart_cycle.h"
 
+#include <string>
+
+#include "install/engine/restart_copy.h"
 #include "install/engine/restart_placement.h"
 #include "install/system/platform_class.h"
 #include "install/system/registry_records.h"
@@ -31,6 +34,11 @@ bool ResumeAfterRestart(const RestartCycleServices& s) {
 }
 
 RestartRequest RestartForUpdate(const RestartCycleServices& s) {
+    // The resumed run starts from a copy only administrators can write, and before anything
+    // is parked: a copy that fails refuses the restart with nothing to undo.
+    const std::string resumed =
+        CopyForResumedRun(s.paths, s.files, s.platformClass, s.processorClass);
+    if (resumed.empty()) return RestartRequest::Failed;
     int startTypeChanged = 0;
     int spoolerStopped = 0;
     int monitorKeyDeleted = 0;
@@ -45,15 +53,17 @@ RestartRequest RestartForUpdate(const RestartCycleServices& s) {
         spoolerStopped = StopSpoolerService(s.services);
         monitorKeyDeleted = DeleteMonitorKey(s.registry);
     }
-    UpdateResumeMarker(s.registry, s.paths, ResumeMarkerSet, s.platformClass);
-    if (s.platformClass < Platform9x || s.platformClass > PlatformVista) {
+    // Without a marker nothing would bring the spooler back after the restart.
+    const bool marked =
+        UpdateResumeMarkerFor(s.registry, resumed, ResumeMarkerSet, s.platformClass) == 1;
+    if (marked && (s.platformClass < Platform9x || s.platformClass > PlatformVista)) {
         return RestartRequest::NotHere;
     }
-    if (RestartComputer(s.power, s.platformClass) == 1) return RestartRequest::Requested;
+    if (marked && RestartComputer(s.power, s.platformClass) == 1) return RestartRequest::Requested;
 
     // Refused: back to how the printer system was. The monitor key before the spooler starts,
     // which loads the monitors it names.
-    UpdateResumeMarker(s.registry, s.paths, ResumeMarkerDelete, s.platformClass);
+    UpdateResumeMarkerFor(s.registry, resumed, ResumeMarkerDelete, s.platformClass);
     if (monitorKeyDeleted == 1) CreateMonitorKey(s.registry);
     if (startTypeChanged == 1) ToggleSpoolerStartType(s.services);
     if (spoolerStopped == 1 && s.sleep) {

@@ -28,7 +28,8 @@ struct RestartCycleServices {
 };
 
 // The resume check of the start-up. False in a fresh run (no marker naming this program, or
-// none readable). Otherwise it deletes the marker and, on the NT family, places the driver files
+// none readable). The marker names the copy RestartForUpdate made (or, written by an older
+// run, the installer on the medium), so a resumed run reads its files from that copy's folder. Otherwise it deletes the marker and, on the NT family, places the driver files
 // that waited for the restart, creates the language monitor's key again, starts the spooler and
 // turns its on-demand start back into automatic start; it returns true whatever these report.
 bool ResumeAfterRestart(const RestartCycleServices& s);
@@ -40,13 +41,15 @@ enum class RestartRequest {
     NotHere,    // an unknown platform: the marker is set, no restart is tried
 };
 
-// The welcome page's 重启. Windows 9x: ends the spooler process and places the driver files at
-// once. NT family: on-demand start for the spooler, the spooler stopped, the monitor key deleted.
-// Then, for every platform, the resume marker and the restart (which an unknown platform does not
-// do: the welcome page simply stays). A restart that Windows refuses (no shutdown privilege,
-// ExitWindowsEx failing) must not leave the printer system parked: the marker is deleted, the
-// monitor key made again, the start type put back and the spooler started, each only where this
-// call had changed it.
+// The welcome page's 重启. First the installer and what a run reads beside it are copied into an
+// administrators-only folder (CopyForResumedRun); a copy that fails is Failed at once. Windows
+// 9x: ends the spooler process and places the driver files at once. NT family: on-demand start
+// for the spooler, the spooler stopped, the monitor key deleted. Then, for every platform, the
+// resume marker naming the copy and the restart (which an unknown platform does not do: the
+// welcome page simply stays). A marker that cannot be written, or a restart that Windows refuses
+// (no shutdown privilege, ExitWindowsEx failing), must not leave the printer system parked: the
+// marker is deleted, the monitor key made again, the start type put back and the spooler
+// started, each only where this call had changed it.
 RestartRequest RestartForUpdate(const RestartCycleServices& s);
 
 }  // namespace tq

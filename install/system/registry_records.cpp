@@ -58,11 +58,12 @@ bool FindValue(RegistryKey& key, std::string_view name, RegistryValueEntry& out)
 }
 
 // Windows runs the marker's data as a command line, and the program lies under a folder that
-// may contain spaces: we write the path quoted, unless the quotes would make it too long for
-// the 260-byte buffer the search reads it back into.
+// may contain spaces: the path is written quoted. Bare, "C:\Program Files\..." would start
+// "C:\Program.exe" where one exists; so a path whose quotes do not fit the 260-byte buffer the
+// search reads it back into is not written at all (empty).
 std::string MarkerData(const std::string& program) {
     const std::string quoted = "\"" + program + "\"";
-    return quoted.size() < RegistryValueEntry::kDataSize ? quoted : program;
+    return quoted.size() < RegistryValueEntry::kDataSize ? quoted : std::string();
 }
 
 // Markers written before we quoted the path hold it bare; both forms name this program.
@@ -94,8 +95,9 @@ MarkerPlace FindMarker(Registry& registry, const char* keyPath, std::string name
 // A value of the marker's name that names another program is overwritten.
 bool SetMarker(MarkerPlace& place, const std::string& program) {
     if (place.present) return true;
-    return place.opening.key &&
-           place.opening.key->SetString(place.name, MarkerData(program)) == kRegOk;
+    const std::string data = MarkerData(program);
+    return !data.empty() && place.opening.key &&
+           place.opening.key->SetString(place.name, data) == kRegOk;
 }
 
 // A value of the marker's name that names another program is not ours to delete.
@@ -107,7 +109,11 @@ bool DeleteMarker(MarkerPlace& place) {
 }  // namespace
 
 int UpdateResumeMarker(Registry& registry, SystemPaths& paths, int mode, int platformClass) {
-    const std::string program = paths.ModuleFileName();
+    return UpdateResumeMarkerFor(registry, paths.ModuleFileName(), mode, platformClass);
+}
+
+int UpdateResumeMarkerFor(Registry& registry, const std::string& program, int mode,
+                          int platformClass) {
     if (program.empty()) return 0;
     const std::string marker = ResumeMarkerName();
     MarkerPlace run = FindMarker(registry, kRunKey, marker, program);

@@ -25,10 +25,16 @@ enum : int {
 // ...\CurrentVersion\RunOnce, named "!Kestra TQ8240 SeriesInstall": Windows does not start a
 // program that asks for elevation from Run at log-on, but does start it from RunOnce (with the
 // elevation prompt); the "!" makes Windows delete that value only after the program has run.
-// Query: 1 when either names this program, 0 absent or not readable. Set: 1 when present or
-// written. Delete: both; 1 when deleted or absent. Any other mode: 1, nothing changed. 0 when
-// the program's path or the Run key is not available.
+// The data is the path quoted; a marker holding it bare (as older runs wrote it) names the
+// program too. Query: 1 when either names this program, 0 absent or not readable. Set: 1 when
+// present or written; 0 when the quoted path does not fit the 260-byte field. Delete: both; 1
+// when deleted or absent. Any other mode: 1, nothing changed. 0 when the program's path or the
+// Run key is not available.
 int UpdateResumeMarker(Registry& registry, SystemPaths& paths, int mode, int platformClass);
+// The same for the marker naming `program` rather than the running one: the restart points the
+// marker at the installer's copy that the resumed run starts from.
+int UpdateResumeMarkerFor(Registry& registry, const std::string& program, int mode,
+                          int platformClass);
 
 // Deletes the Run value printerName + "UnInstall". 1 when none remains, 0 on failure.
 int DeleteUninstallerRunValue(Registry& registry, std::string_view printerName);

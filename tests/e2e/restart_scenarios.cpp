@@ -4,7 +4,9 @@
 // ExitWindowsEx(EWX_REBOOT | EWX_FORCE) ends every process of the prefix (this robot included),
 // restarts the services and runs the machine's RunOnce and Run keys (both registry views), which
 // start the installer again from the marker; the cycle therefore runs as two robot processes
-// (e2e-scenario.sh runs both).
+// (e2e-scenario.sh runs both). The cycle starts from a medium every user may write, and such a
+// user swaps its installer and driver files while the computer restarts: the resumed run must
+// come from the installer's own copy under Program Files and place the files as they were.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "tests/e2e/installer.h"
+#include "tests/e2e/probe.h"
 #include "tests/e2e/robot.h"
 #include "tests/e2e/scenario_steps.h"
 #include "tests/e2e/spooler_setup.h"
@@ -31,6 +34,18 @@ constexpr char kBootEventBridge[] = "tq_e2e_boot_event.exe";
 constexpr char kMonitorKey[] =
     "System\\CurrentControlSet\\Control\\Print\\Monitors\\Kestra TQ8240 Language Monitor";
 const char* const kRestartFiles[] = {"T8242dr.dll", "T8242ui.dll", "T8242pi.dll", "T8242rc.dll"};
+// The medium of the cycle, where every user may write, and what such a user puts in place of its
+// driver files and installer during the restart: tq_e2e_swap.exe, which Wine's start-up runs from
+// RunOnce before the resumed installer (the 64-bit view before the 32-bit one, and in each view
+// the last name first: "TQ ..." before "!Kestra ...").
+constexpr char kUserMedium[] = "C:\\users\\Public\\Printer Setup";
+constexpr char kPlanted[] = "C:\\users\\Public\\planted.dll";
+constexpr char kPlantedBytes[] = "planted during the restart";
+constexpr char kSwapProgram[] = "tq_e2e_swap.exe";
+constexpr char kSwapValue[] = "TQ e2e medium swap";
+// Where the installer copies itself for the resumed run.
+constexpr char kResumedInstaller[] =
+    "C:\\Program Files\\Kestra\\Kestra TQ8240 Series\\Restart\\TQ82Ins.exe";
 // What the first half of the cycle leaves for the second, in the prefix's drive C:.
 constexpr char kCycleNote[] = "C:\\restart-cycle.txt";
 constexpr DWORD kRestartTimeoutMs = 30000;
@@ -124,8 +139,9 @@ void ExpectResumeWorkDone() {
 }
 
 TEST(E2e, ResumeFromMarker) {
-    // As the first half of the cycle leaves it on Windows: the marker naming this installer
-    // (quoted), the spooler stopped and set to start on demand (it was automatic).
+    // As the first half of the cycle of an older installer leaves it on Windows: the marker
+    // naming the installer on the medium (quoted), the spooler stopped and set to start on
+    // demand (it was automatic). Still a resume.
     ASSERT_TRUE(SetRunValue(kMarker, "\"" + InstallerPath() + "\""));
     ASSERT_TRUE(SetSpoolerStartType(SERVICE_DEMAND_START));
     std::string error;
@@ -166,10 +182,27 @@ DWORD ServicesProcessId() {
     return 0;
 }
 
-// The first half of the cycle: two queues of the model, the spooler on automatic start, 重启.
-// This process does not survive the click.
+// The first half of the cycle: two queues of the model, the spooler on automatic start, the
+// medium in the Public folder with the user's swap waiting in RunOnce, 重启. This process does not
+// survive the click.
 void RequestRestart() {
     std::string error;
+    const auto medium = CopyMediumTo(g_paths, kUserMedium, {}, &error);
+    ASSERT_TRUE(medium) << error;
+    {
+        std::ofstream planted(kPlanted, std::ios::binary);
+        planted << kPlantedBytes;
+    }
+    const auto pair = [](const std::string& from, const std::string& to) {
+        return " \"" + from + "\" \"" + to + "\"";
+    };
+    std::string swap =
+        "\"" + OwnFolder() + "\\" + kSwapProgram + "\"" +
+        pair(OwnFolder() + "\\" + kProbeFileName, std::string(kUserMedium) + "\\TQ82Ins.exe");
+    for (const char* name : kRestartFiles) {
+        swap += pair(kPlanted, std::string(kUserMedium) + "\\Driver\\Vista\\" + name);
+    }
+    ASSERT_TRUE(SetRegistryText(HKEY_LOCAL_MACHINE, kRunOnceKey, kSwapValue, swap));
     ASSERT_TRUE(AddDriver(kModelDriver, &error)) << error;
     ASSERT_TRUE(AddQueue("Front Desk", "LPT1:", kModelDriver, &error)) << error;
     ASSERT_TRUE(AddQueue("Back Office", "LPT2:", kModelDriver, &error)) << error;
@@ -178,7 +211,7 @@ void RequestRestart() {
     // and holds every program started from outside meanwhile, the second robot included.
     ASSERT_TRUE(SetRegistryText(HKEY_LOCAL_MACHINE, kRunServicesOnceKey, "TQ e2e boot event",
                                 "\"" + OwnFolder() + "\\" + kBootEventBridge + "\""));
-    auto installer = StartInstaller(g_paths, &error);
+    auto installer = StartInstaller(*medium, &error);
     ASSERT_TRUE(installer) << error;
     HWND welcome = WaitForWelcomePage(*installer);
     ASSERT_NE(welcome, nullptr);
@@ -231,6 +264,12 @@ void CheckResumedRun() {
     }
     EXPECT_EQ(_stricmp(parent.c_str(), "wineboot.exe"), 0)
         << "the installer came back from " << parent << ", not from the restart";
+    // The user's swap came first, and changed nothing of the resumed run: it is the installer's
+    // copy, and the placed files are the test medium's (ExpectResumeWorkDone), not the planted.
+    EXPECT_EQ(FileBytes(std::string(kUserMedium) + "\\Driver\\Vista\\T8242dr.dll"), kPlantedBytes)
+        << "the medium was not swapped before the resumed run";
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kRunOnceKey, kSwapValue), std::nullopt);
+    EXPECT_EQ(FindTopLevel(kProbeCaption), nullptr) << "the swapped installer was started";
     ExpectResumeWorkDone();
     // Both queues are still installed.
     int queues = 0;
@@ -240,6 +279,10 @@ void CheckResumedRun() {
     // Finish with the resumed installer: 取消, 是.
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
     ASSERT_NE(process, nullptr);
+    char image[MAX_PATH] = "";
+    DWORD size = MAX_PATH;
+    EXPECT_TRUE(QueryFullProcessImageNameA(process, 0, image, &size));
+    EXPECT_EQ(_stricmp(image, kResumedInstaller), 0) << "the resumed installer is " << image;
     ASSERT_TRUE(Click(page, IDCANCEL));
     HWND box = nullptr;
     WaitUntil(

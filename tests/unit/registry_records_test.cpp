@@ -118,15 +118,17 @@ TEST_F(RegistryRecordsTest, MarkerSearchLooksOnlyAtTheNameAndPassesOverValuesToo
     EXPECT_EQ(RunValueNames().size(), 4u);
 }
 
-TEST_F(RegistryRecordsTest, MarkerOfALongPathIsWrittenBareWhenQuotesWouldNotFitTheReadBuffer) {
+TEST_F(RegistryRecordsTest, MarkerOfALongPathIsRefusedWhenQuotesWouldNotFitTheReadBuffer) {
     // 257 characters quoted make 259 bytes and the NUL: the most the 260-byte buffer holds.
+    // Longer, the path would go in bare, and a blank in it would start another program.
     for (std::size_t length : {257u, 258u, 259u}) {
         SCOPED_TRACE(length);
-        paths.module = "C:\\" + std::string(length - 3, 'p');
-        ASSERT_EQ(Marker(ResumeMarkerSet), 1);
-        const std::string written = *registry.ValueOf(kLm, kRun, kMarker);
-        EXPECT_EQ(written, length <= 257 ? "\"" + paths.module + "\"" : paths.module);
-        EXPECT_EQ(Marker(ResumeMarkerQuery), 1);
+        paths.module = "C:\\Long Name" + std::string(length - 12, 'p');
+        EXPECT_EQ(Marker(ResumeMarkerSet), length <= 257 ? 1 : 0);
+        EXPECT_EQ(
+            registry.ValueOf(kLm, kRun, kMarker),
+            length <= 257 ? std::optional<std::string>("\"" + paths.module + "\"") : std::nullopt);
+        EXPECT_EQ(Marker(ResumeMarkerQuery), length <= 257 ? 1 : 0);
         EXPECT_EQ(Marker(ResumeMarkerDelete), 1);
         EXPECT_EQ(Marker(ResumeMarkerQuery), 0);
     }

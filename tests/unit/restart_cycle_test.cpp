@@ -28,6 +28,10 @@ constexpr char kMonitors[] = "System\\CurrentControlSet\\Control\\Print\\Monitor
 constexpr char kMonitor[] =
     "System\\CurrentControlSet\\Control\\Print\\Monitors\\Kestra TQ8240 Language Monitor";
 constexpr char kX64Folder[] = "C:\\WINDOWS\\system32\\spool\\drivers\\x64\\3\\";
+// Where the resumed installer starts from, and its marker.
+constexpr char kResumeFolder[] = "C:\\Program Files\\Kestra\\Kestra TQ8240 Series\\Restart\\";
+const std::string kResumed = std::string(kResumeFolder) + "TQ82Ins.exe";
+const std::string kResumedMarker = "\"" + kResumed + "\"";
 
 struct Paths : test::FakeSystemPaths {
     Paths() { driver = "C:\\WINDOWS\\SYSTEM\\spool\\drivers"; }
@@ -52,16 +56,20 @@ struct RestartCycleTest : ::testing::Test {
         registry.AddKey(kLm, kRun).AddKey(kLm, kMonitors).AddKey(kLm, kMonitor);
         for (const char* dir : {"Driver\\2KXP\\", "Driver\\Vista\\"}) {
             for (const char* n : {"T8242dr.dll", "T8242ui.dll", "T8242pi.dll", "T8242rc.dll"}) {
-                files.AddFile(std::string("E:\\") + dir + n);
+                files.AddFile(std::string("E:\\") + dir + n, std::string("medium ") + n);
             }
         }
         for (const char* n : {"T8249LM.dll", "T824916.dll", "T824932.dll", "T8249DR.drv",
                               "T8249rc.dll", "T8249ui.dll"}) {
             files.AddFile(std::string("E:\\") + n);
         }
+        files.AddFile("E:\\TQ82Ins.exe", "installer");
+        files.AddFolder("C:\\Program Files");
         files.AddFolder("C:\\WINDOWS\\system32\\spool\\drivers\\x64\\3");
+        files.AddFolder("C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\3");
         files.AddFolder("C:\\WINDOWS\\SYSTEM\\spool\\drivers");
-        files.onCopy = [this](const std::string&) {
+        files.onCopy = [this](const std::string& to) {
+            if (to.rfind(kResumeFolder, 0) == 0) return;
             atCopies.push_back({services.requests.size(), registry.FindKey(kLm, kMonitor) != nullptr});
         };
     }
@@ -82,6 +90,14 @@ struct RestartCycleTest : ::testing::Test {
     }
     void PlantMarker(const std::string& data) { registry.AddValue(kLm, kRun, kMarker, data); }
     std::optional<std::string> MarkerValue() { return registry.ValueOf(kLm, kRun, kMarker); }
+    // The copies into the spooler's folders, without those of the resumed run's own copy.
+    std::vector<std::string> Placed() const {
+        std::vector<std::string> placed;
+        for (const auto& to : files.copied) {
+            if (to.rfind(kResumeFolder, 0) != 0) placed.push_back(to);
+        }
+        return placed;
+    }
 };
 
 TEST_F(RestartCycleTest, FreshRunsDoNothing) {
@@ -126,20 +142,28 @@ TEST_F(RestartCycleTest, ResumeOnWindows9xAndUnknownOnlyDeletesTheMarker) {
     EXPECT_TRUE(services.requests.empty());
 }
 
-TEST_F(RestartCycleTest, RestartOnTheNtFamilyParksTheSpoolerThenRestarts) {
+TEST_F(RestartCycleTest, RestartOnTheNtFamilyParksTheSpoolerThenRestartsFromTheCopy) {
     services.spooler().state = ServiceState::Running;
     services.spooler().config.startType = ServiceStartType::Automatic;
     RestartForUpdate(Cycle(PlatformXp));
     EXPECT_EQ(services.requests, (std::vector<std::string>{"change", "stop"}));
     EXPECT_EQ(services.spooler().config.startType, ServiceStartType::OnDemand);
     EXPECT_EQ(registry.FindKey(kLm, kMonitor), nullptr) << "the monitor key must go";
-    EXPECT_EQ(MarkerValue(), "\"E:\\TQ82Ins.exe\"");
+    EXPECT_EQ(MarkerValue(), kResumedMarker);
     EXPECT_EQ(power.calls, (std::vector<std::string>{"privilege", "reboot"}));
-    EXPECT_TRUE(files.copied.empty()) << "the files wait for the restart";
+    EXPECT_TRUE(Placed().empty()) << "the files wait for the restart";
 
-    // The next start closes the cycle: the spooler runs with automatic start again.
+    // A user swaps the medium during the restart; Windows starts the copy. The next start
+    // closes the cycle with the files as they were when 重启 was pressed.
+    files.AddFile("E:\\TQ82Ins.exe", "planted").AddFile("E:\\Driver\\2KXP\\T8242dr.dll", "planted");
+    paths.module = kResumed;
     services.spooler().state = ServiceState::Stopped;
     EXPECT_TRUE(ResumeAfterRestart(Cycle(PlatformXp)));
+    EXPECT_EQ(MarkerValue(), std::nullopt);
+    EXPECT_EQ(Placed().size(), 4u);
+    for (const auto& to : Placed()) {
+        EXPECT_EQ(files.FindFile(to)->contents.rfind("medium ", 0), 0u) << to;
+    }
     EXPECT_EQ(services.spooler().config.startType, ServiceStartType::Automatic);
     EXPECT_EQ(services.spooler().state, ServiceState::StartPending);
     EXPECT_NE(registry.FindKey(kLm, kMonitor), nullptr);
@@ -161,13 +185,15 @@ TEST_F(RestartCycleTest, OnVistaTheResumedRunFindsTheMarkerWhetherOrNotRunOnceKe
         };
         RestartForUpdate(Cycle(PlatformVista, Processor64));
         EXPECT_EQ(markersAtRestart, 2u);
-        EXPECT_EQ(registry.ValueOf(kLm, kRunOnce, once), "\"E:\\TQ82Ins.exe\"");
+        EXPECT_EQ(registry.ValueOf(kLm, kRunOnce, once), kResumedMarker);
 
+        paths.module = kResumed;
         if (runOnceDeletedBeforeTheStart) registry.FindKey(kLm, kRunOnce)->values.clear();
         EXPECT_TRUE(ResumeAfterRestart(Cycle(PlatformVista, Processor64)));
         EXPECT_EQ(MarkerValue(), std::nullopt);
         EXPECT_EQ(registry.ValueOf(kLm, kRunOnce, once), std::nullopt);
         EXPECT_FALSE(ResumeAfterRestart(Cycle(PlatformVista, Processor64))) << "only once";
+        paths.module = "E:\\TQ82Ins.exe";
     }
 }
 
@@ -176,10 +202,10 @@ TEST_F(RestartCycleTest, RestartOnWindows9xEndsSpool32AndPlacesAtOnce) {
                            {12, "C:\\WINDOWS\\system32\\SPOOL32.EXE"}};
     RestartForUpdate(Cycle(Platform9x, Processor9x));
     EXPECT_EQ(processes.terminated, std::vector<std::uint32_t>{12});
-    EXPECT_EQ(files.copied.size(), 7u);
+    EXPECT_EQ(Placed().size(), 7u);
     EXPECT_TRUE(services.requests.empty());
     EXPECT_NE(registry.FindKey(kLm, kMonitor), nullptr);
-    EXPECT_EQ(MarkerValue(), "\"E:\\TQ82Ins.exe\"");
+    EXPECT_EQ(MarkerValue(), kResumedMarker);
     EXPECT_EQ(power.calls, std::vector<std::string>{"reboot"});
 }
 
@@ -237,9 +263,32 @@ TEST_F(RestartCycleTest, ARefusedRestartUndoesThePreparation) {
     }
 }
 
+// Without the copy nothing is parked; without the marker what was parked is undone. Neither
+// restarts.
+TEST_F(RestartCycleTest, ACopyOrMarkerThatFailsRefusesTheRestart) {
+    for (const bool copyFails : {true, false}) {
+        SCOPED_TRACE(copyFails ? "copy" : "marker");
+        services.requests.clear();
+        services.spooler().state = ServiceState::Running;
+        services.spooler().config.startType = ServiceStartType::Automatic;
+        if (copyFails) {
+            files.failingFolders.insert("C:\\Program Files\\Kestra\\Kestra TQ8240 Series\\Restart");
+        } else {
+            files.failingFolders.clear();
+            registry.DeleteKey(kLm, kRun);
+        }
+        EXPECT_EQ(RestartForUpdate(Cycle(PlatformXp)), RestartRequest::Failed);
+        const std::vector<std::string> parkedAndUndone{"change", "stop", "change", "start"};
+        EXPECT_EQ(services.requests, copyFails ? std::vector<std::string>() : parkedAndUndone);
+        EXPECT_EQ(services.spooler().config.startType, ServiceStartType::Automatic);
+        EXPECT_NE(registry.FindKey(kLm, kMonitor), nullptr);
+        EXPECT_TRUE(power.calls.empty());
+    }
+}
+
 TEST_F(RestartCycleTest, RestartOnAnUnknownPlatformSetsTheMarkerButDoesNotRestart) {
     EXPECT_EQ(RestartForUpdate(Cycle(PlatformOther)), RestartRequest::NotHere);
-    EXPECT_EQ(MarkerValue(), "\"E:\\TQ82Ins.exe\"");
+    EXPECT_EQ(MarkerValue(), kResumedMarker);
     EXPECT_TRUE(power.calls.empty());
     EXPECT_TRUE(services.requests.empty());
     EXPECT_TRUE(processes.terminated.empty());
