@@ -50,6 +50,9 @@ TEST(PageEvents, UserInputDuringAHandlerIsDroppedAndTheFirstEndIsFinal) {
     const Deliver list = [](PageEvents& e) { return e.ListClick(7); };
     const Deliver timer = [](PageEvents& e) { return e.Timer(1); };
     const Deliver message = [](PageEvents& e) { return e.Message(1025, 0, 0); };
+    const Deliver option = [](PageEvents& e) {
+        return e.Command(IDC_CONN_NETWORK, PageEvents::ClickFrom::OptionButton);
+    };
     struct Case {
         const char* what;
         Deliver nested;
@@ -61,6 +64,7 @@ TEST(PageEvents, UserInputDuringAHandlerIsDroppedAndTheFirstEndIsFinal) {
         {"a list click", list, false},
         {"a timer", timer, true},
         {"a program message", message, true},
+        {"an option button that checked itself", option, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -87,7 +91,7 @@ TEST(PageEvents, UserInputDuringAHandlerIsDroppedAndTheFirstEndIsFinal) {
         }
         // Ended: nothing runs for the page any more.
         const std::size_t before = page.calls.size();
-        for (const Deliver& later : {command, close, list, timer, message}) {
+        for (const Deliver& later : {command, close, list, timer, message, option}) {
             EXPECT_FALSE(later(events).has_value());
         }
         EXPECT_EQ(page.calls.size(), before);
