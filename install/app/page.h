@@ -37,7 +37,9 @@ class Page {
     // Every page but the welcome page has its own taskbar button.
     virtual bool HasAppWindowStyle() const { return true; }
     virtual void Open(PageControls& controls) = 0;
-    // A button; kIdCancel stands for the Cancel button and the Esc key alike.
+    // A button; kIdCancel stands for the Cancel button and the Esc key alike. A radio button's
+    // or check box's click may arrive while another handler of the page waits on a question
+    // (PageEvents): its handler only records what the page now shows and asks nothing.
     virtual PageResult OnCommand(int control, PageControls& controls) = 0;
     // The window's close button.
     virtual PageResult OnClose(PageControls& controls) = 0;

@@ -13,8 +13,9 @@ std::optional<PageResult> PageEvents::Deliver(Source source, Handler handler) {
     return result;
 }
 
-std::optional<PageResult> PageEvents::Command(int control) {
-    return Deliver(Source::User, [&] { return page_.OnCommand(control, controls_); });
+std::optional<PageResult> PageEvents::Command(int control, ClickFrom from) {
+    const Source source = from == ClickFrom::OptionButton ? Source::Option : Source::User;
+    return Deliver(source, [&] { return page_.OnCommand(control, controls_); });
 }
 
 std::optional<PageResult> PageEvents::Close() {

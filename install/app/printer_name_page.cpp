@@ -69,6 +69,8 @@ PageResult PrinterNamePage::Next(PageControls& controls) {
             return PageResult::Stay();
         }
         printers_.DeletePrinterQueue(printerName);  // a failure shows later, at registration
+        // The box has no owner: the check box may have been clicked while it was open.
+        settings_.setAsDefault = controls.IsChecked(IDC_NAME_DEFAULT) ? 1 : 0;
     }
 
     settings_.renameRequired = MbsEqualNoCase(printerName, kModelDriverName) ? 0 : 1;

@@ -1,6 +1,7 @@
 #include "install/app/progress_page.h"
 
 #include <string>
+#include <utility>
 
 #include "install/system/folders.h"
 #include "install/system/registry_records.h"
@@ -30,6 +31,8 @@ void ProgressPage::Open(PageControls& controls) {
     finished_ = false;
     threadEnded_ = false;
     closePending_ = false;
+    asking_ = false;
+    promptWaiting_ = false;
     // The point of no return: the installation starts as the page opens. A run that cannot
     // start has failed: nothing would ever report to this page.
     if (!s_.startInstallation(*this)) {
@@ -83,9 +86,12 @@ PageResult ProgressPage::OnMessage(unsigned message, std::uintptr_t wParam, std:
             if (closePending_) return Close(controls);
             break;
         case StagePnpWait:
-            if (first) {
+            if (first && asking_) {
+                promptWaiting_ = true;
+            } else if (first) {
                 StartPlugAndPlayWait();  // returns when the prompt has ended
             } else {
+                promptWaiting_ = false;  // the queue came before the question was answered
                 s_.dialogs.End(*prompt_, kPromptQueueReady);
                 ShowCompleted(controls);
             }
@@ -95,6 +101,7 @@ PageResult ProgressPage::OnMessage(unsigned message, std::uintptr_t wParam, std:
             // A close asked for while the thread finished is not taken: the user sees the
             // failure first.
             closePending_ = false;
+            promptWaiting_ = false;
             if (!first) s_.dialogs.End(*prompt_, kPromptFailed);
             ShowFailed(controls);
             break;
@@ -149,8 +156,12 @@ PageResult ProgressPage::CancelOrClose(PageControls& controls) {
     if (!finished_) {
         // Hold the engine at its next pause point while the question is open.
         s_.signals.RequestPause();
+        asking_ = true;
         const PageResult answer = AskCancelInstall(s_.ui);
-        if (answer.kind == PageResult::Kind::Stay) s_.signals.Resume();
+        asking_ = false;
+        if (answer.kind != PageResult::Kind::Stay) return answer;
+        s_.signals.Resume();
+        if (std::exchange(promptWaiting_, false)) StartPlugAndPlayWait();
         return answer;
     }
     if (!threadEnded_) {

@@ -68,6 +68,10 @@ class ProgressPage : public Page {
     // makes the shortcuts and the uninstall entry: a close then waits for the thread.
     bool threadEnded_ = false;
     bool closePending_ = false;
+    // The cancel question is open; the USB prompt the wait asked for meanwhile opens once it
+    // is answered, never over it.
+    bool asking_ = false;
+    bool promptWaiting_ = false;
     // Made when the first progress message arrives; shown at most once per run.
     std::unique_ptr<UsbPrompt> prompt_;
 };

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "install/res/resource.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fake_ui.h"
@@ -223,6 +226,48 @@ TEST_F(ProgressFixture, ThePromptsButtonsGiveUpTheWait) {
         EXPECT_EQ(signals.log, (std::vector<std::string>{"pnp", "pnp"}));
     };
     Deliver(StagePnpWait, 0);
+}
+
+// The wait for the USB printer can begin while the cancel question is open: the prompt opens
+// only once the question is answered 否, and not at all when the run ended meanwhile or the
+// answer is 是.
+TEST_F(ProgressFixture, TheUsbPromptNeverOpensOverTheCancelQuestion) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int, long>> meanwhile;  // stages posted while the question is open
+        int answer;
+        bool promptRuns;
+    };
+    const Case cases[] = {
+        {"the wait began", {{StagePnpWait, 0}}, kIdNo, true},
+        {"the wait began, and 是", {{StagePnpWait, 0}}, kIdYes, false},
+        {"the queue came", {{StagePnpWait, 0}, {StagePnpWait, 1}}, kIdNo, false},
+        {"the wait failed", {{StagePnpWait, 0}, {StageFailed, 1}}, kIdNo, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dialogs.log.clear();
+        dialogs.whileRunning = nullptr;
+        FakeControls fresh;
+        ProgressPage run{services};
+        run.Open(fresh);
+        ui.answers = {c.answer};
+        ui.whileShown = [&] {
+            for (const auto& [stage, argument] : c.meanwhile) {
+                run.OnMessage(kProgressMessage, static_cast<std::uintptr_t>(stage), argument,
+                              fresh);
+            }
+            EXPECT_EQ(std::count(dialogs.log.begin(), dialogs.log.end(), "run"), 0);
+        };
+        const PageResult r = run.OnCommand(kIdCancel, fresh);
+        EXPECT_EQ(r.kind, c.answer == kIdYes ? PageResult::Kind::End : PageResult::Kind::Stay);
+        EXPECT_EQ(std::count(dialogs.log.begin(), dialogs.log.end(), "run"), c.promptRuns ? 1 : 0);
+        // A later question opens no prompt of a wait that was shown or is over.
+        ui.answers = {kIdNo};
+        if (r.kind == PageResult::Kind::Stay && !run.finished()) run.OnClose(fresh);
+        EXPECT_EQ(std::count(dialogs.log.begin(), dialogs.log.end(), "run"), c.promptRuns ? 1 : 0);
+        ui.answers.clear();
+    }
 }
 
 // What the run needs but cannot make ends in the failure display: at once without the

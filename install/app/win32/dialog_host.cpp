@@ -180,6 +180,16 @@ void PaintMinimisedIcon(HWND dialog, HICON icon) {
     EndPaint(dialog, &ps);
 }
 
+// A radio button or check box that changes its own state when clicked.
+PageEvents::ClickFrom ClickSource(LPARAM control) {
+    HWND button = reinterpret_cast<HWND>(control);
+    if (button == nullptr) return PageEvents::ClickFrom::Button;
+    const LONG_PTR type = GetWindowLongPtrA(button, GWL_STYLE) & BS_TYPEMASK;
+    const bool option =
+        type == BS_AUTORADIOBUTTON || type == BS_AUTOCHECKBOX || type == BS_AUTO3STATE;
+    return option ? PageEvents::ClickFrom::OptionButton : PageEvents::ClickFrom::Button;
+}
+
 bool Finish(HWND dialog, HostState& state, const std::optional<PageResult>& result) {
     if (!result) return true;
     state.result = *result;
@@ -209,7 +219,8 @@ INT_PTR CALLBACK PageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         }
         case WM_COMMAND:
             if (state == nullptr || HIWORD(wParam) != BN_CLICKED) return FALSE;
-            return Finish(dialog, *state, state->events->Command(LOWORD(wParam)));
+            return Finish(dialog, *state,
+                          state->events->Command(LOWORD(wParam), ClickSource(lParam)));
         case WM_CLOSE:
             if (state == nullptr) return FALSE;
             return Finish(dialog, *state, state->events->Close());
