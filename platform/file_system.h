@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tq {
@@ -43,6 +44,9 @@ class FileSystem {
     virtual bool SetNormalAttributes(const std::string& path) = 0;
     // DeleteFileA(path).
     virtual bool Delete(const std::string& path) = 0;
+    // The size in bytes of the file `path` names (FindFirstFileA, as every Windows has it);
+    // nullopt when there is none.
+    virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
 };
 
 }  // namespace tq

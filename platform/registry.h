@@ -57,6 +57,8 @@ class RegistryKey {
     virtual long QueryString(const std::string& name, char* buffer, std::size_t size) = 0;
     // RegSetValueExA, REG_SZ, with its terminating NUL.
     virtual long SetString(const std::string& name, const std::string& data) = 0;
+    // RegSetValueExA, REG_DWORD.
+    virtual long SetDword(const std::string& name, std::uint32_t data) = 0;
     virtual long DeleteValue(const std::string& name) = 0;
     // RegCreateKeyExA of a subkey of this key (no class, non-volatile).
     virtual KeyOpening CreateSubKey(const std::string& name, std::uint32_t rights) = 0;

@@ -1,5 +1,7 @@
 #include "install/engine/copying.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <utility>
 
 #include "install/engine/file_sets.h"
@@ -245,6 +247,24 @@ int StageDriverFiles(InstallJob& job, const WizardSettings& settings,
     copier.SetFolder(Destination::ProgramFolder, programFolder + "\\");
     const DriverFileSet set = DriverFileSetFor(job.platformClass, job.processorClass);
     return copier.Run(set.staging, programFolder) ? 1 : 0;
+}
+
+std::uint32_t InstalledKilobytes(const InstallJob& job, const CopyServices& services) {
+    const std::string sourceFolder = SourceFolder(services.paths);
+    const DriverFileSet set = DriverFileSetFor(job.platformClass, job.processorClass);
+    std::uint64_t bytes = 0;
+    for (const StepList* steps : {&set.staging, &set.placement}) {
+        for (const FileStep& step : *steps) {
+            // SysFileCopier.exe takes its files from the platform folder beside it.
+            const char* folder = step.action == StepAction::StartSysFileCopier && set.platformFolder
+                                     ? set.platformFolder
+                                     : step.sourceFolder;
+            for (const char* name : step.files) {
+                bytes += services.files.FileSize(sourceFolder + folder + name).value_or(0);
+            }
+        }
+    }
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>((bytes + 1023) / 1024, UINT32_MAX));
 }
 
 int PlaceDriverFiles(InstallJob& job, const WizardSettings& settings,

@@ -37,6 +37,10 @@ int StageDriverFiles(InstallJob& job, const WizardSettings& settings, const Copy
 // start, does not end within 4 s or leaves one of its files out of the real system folder.
 int PlaceDriverFiles(InstallJob& job, const WizardSettings& settings, const CopyServices& services);
 
+// What the two copy stages put on the disk for this platform, in KB rounded up, counted from
+// the medium's files (a file missing there counts nothing): the uninstall entry's EstimatedSize.
+std::uint32_t InstalledKilobytes(const InstallJob& job, const CopyServices& services);
+
 // 1 when `path` matches a file. When it does not and both `suffix` and a job with a progress
 // page are given, `path` + `suffix` is shown in a message box owned by the page.
 int CheckSourceFile(FileSystem& files, const std::string& path, const char* suffix,

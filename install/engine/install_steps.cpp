@@ -61,7 +61,8 @@ int EngineSteps::CreateProgramShortcuts(InstallJob& job) {
 
 int EngineSteps::RegisterUninstallEntry(InstallJob& job) {
     return Logged(job, "uninstall entry",
-                  tq::RegisterUninstallEntry(registry, paths, FieldText(settings.printerName)));
+                  tq::RegisterUninstallEntry(registry, paths, FieldText(settings.printerName),
+                                             InstalledKilobytes(job, copy)));
 }
 
 }  // namespace tq

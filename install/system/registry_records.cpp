@@ -7,6 +7,7 @@
 #include "install/model.h"
 #include "install/system/platform_class.h"
 #include "platform/text.h"
+#include "platform/version.h"
 
 namespace tq {
 
@@ -152,7 +153,8 @@ int DeleteUninstallerRunValue(Registry& registry, std::string_view printerName) 
     return run.key->DeleteValue(std::string(FieldText(entry.name))) == kRegOk ? 1 : 0;
 }
 
-int RegisterUninstallEntry(Registry& registry, SystemPaths& paths, std::string_view printerName) {
+int RegisterUninstallEntry(Registry& registry, SystemPaths& paths, std::string_view printerName,
+                           std::uint32_t estimatedKilobytes) {
     // An empty name would put the values into the UnInstall key itself.
     if (printerName.empty()) return 0;
     KeyOpening list = registry.OpenKey(kMachine, kUninstallKey, kKeyWrite);
@@ -165,15 +167,29 @@ int RegisterUninstallEntry(Registry& registry, SystemPaths& paths, std::string_v
 
     KeyOpening entry = list.key->CreateSubKey(std::string(printerName), kEntryRights);
     if (!entry.key) return 0;
-    // The uninstall string is run as a command line: quoted, as the path holds spaces
-    // ("Program Files"). The icon and the display name are plain texts.
+    // The uninstall strings are run as command lines: quoted, as the path holds spaces
+    // ("Program Files"). The others are plain texts, and what deployment tools and Programs and
+    // Features read: the version to detect, the size, no Change or Repair button (the remover
+    // only removes).
     const std::pair<const char*, std::string> values[] = {
         {"DisplayIcon", uninstaller},
         {"DisplayName", displayName},
         {"UnInstallString", "\"" + uninstaller + "\""},
+        {"QuietUninstallString", "\"" + uninstaller + "\" /quiet"},
+        {"DisplayVersion", TQ_VERSION_TEXT},
+        {"Publisher", TQ_COMPANY_NAME},
+        {"InstallLocation", programFolder},
     };
     for (const auto& [name, data] : values) {
         if (entry.key->SetString(name, data) != kRegOk) return 0;
+    }
+    const std::pair<const char*, std::uint32_t> numbers[] = {
+        {"EstimatedSize", estimatedKilobytes},
+        {"NoModify", 1},
+        {"NoRepair", 1},
+    };
+    for (const auto& [name, data] : numbers) {
+        if (entry.key->SetDword(name, data) != kRegOk) return 0;
     }
     return 1;
 }

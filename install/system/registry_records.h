@@ -40,8 +40,11 @@ int UpdateResumeMarkerFor(Registry& registry, const std::string& program, int mo
 int DeleteUninstallerRunValue(Registry& registry, std::string_view printerName);
 
 // The uninstall entry HKLM ...\CurrentVersion\UnInstall\<printerName>: DisplayIcon,
-// DisplayName, UnInstallString. 1 when all three were written, else 0.
-int RegisterUninstallEntry(Registry& registry, SystemPaths& paths, std::string_view printerName);
+// DisplayName, UnInstallString, and for deployment tools QuietUninstallString, DisplayVersion,
+// Publisher, InstallLocation (the program folder), EstimatedSize (a DWORD in KB), NoModify and
+// NoRepair. 1 when every value was written, else 0.
+int RegisterUninstallEntry(Registry& registry, SystemPaths& paths, std::string_view printerName,
+                           std::uint32_t estimatedKilobytes);
 
 // The language monitor's key under HKLM ...\Control\Print\Monitors: deleted before a restart
 // (1 when it was there and is gone), created again after it (1 only when this call created it

@@ -73,4 +73,13 @@ bool Win32FileSystem::Delete(const std::string& path) {
     return DeleteFileA(path.c_str()) != FALSE;
 }
 
+std::optional<std::uint64_t> Win32FileSystem::FileSize(const std::string& path) {
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+    FindClose(search);
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
+    return (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+}
+
 }  // namespace tq

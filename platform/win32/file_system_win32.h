@@ -13,6 +13,7 @@ class Win32FileSystem : public FileSystem {
     std::uint32_t ReplaceAtRestart(const std::string& from, const std::string& to) override;
     bool SetNormalAttributes(const std::string& path) override;
     bool Delete(const std::string& path) override;
+    std::optional<std::uint64_t> FileSize(const std::string& path) override;
 };
 
 }  // namespace tq

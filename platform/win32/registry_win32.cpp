@@ -66,6 +66,12 @@ class Win32RegistryKey : public RegistryKey {
                               static_cast<DWORD>(data.size() + 1));
     }
 
+    long SetDword(const std::string& name, std::uint32_t data) override {
+        const DWORD value = data;
+        return RegSetValueExA(key_, name.c_str(), 0, REG_DWORD,
+                              reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    }
+
     long DeleteValue(const std::string& name) override {
         return RegDeleteValueA(key_, name.c_str());
     }

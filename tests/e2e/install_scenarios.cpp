@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/version.h"
 #include "tests/e2e/installer.h"
 #include "tests/e2e/probe.h"
 #include "tests/e2e/robot.h"
@@ -197,6 +198,14 @@ void ExpectInstalledFiles(const std::string& printerName) {
     EXPECT_EQ(entryValue("DisplayIcon"), std::optional<std::string>(uninstaller));
     EXPECT_EQ(entryValue("DisplayName"), std::optional<std::string>(printerName + " UnInstall"));
     EXPECT_EQ(entryValue("UnInstallString"), std::optional<std::string>("\"" + uninstaller + "\""));
+    // What a deployment tool detects (in the view of the installer's bitness) and runs.
+    EXPECT_EQ(entryValue("DisplayVersion"), std::optional<std::string>(TQ_VERSION_TEXT));
+    EXPECT_EQ(entryValue("QuietUninstallString"),
+              std::optional<std::string>("\"" + uninstaller + "\" /quiet"));
+    EXPECT_EQ(entryValue("InstallLocation"), std::optional<std::string>(program));
+    EXPECT_GT(RegistryDword(HKEY_LOCAL_MACHINE, entry, "EstimatedSize", view.registryView)
+                  .value_or(0),
+              0u);
 
     // The program group: three links, each named and described by its text, each to its file,
     // which is there for whoever follows the link (Explorer is 64-bit).

@@ -154,6 +154,23 @@ bool CopyOneFile(std::string_view from, std::string_view to, std::string* error)
     return false;
 }
 
+std::optional<std::uint32_t> RegistryDword(HKEY root, std::string_view key,
+                                           std::string_view value, REGSAM view) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, ToAnsi(key).c_str(), 0, KEY_QUERY_VALUE | view, &opened) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    UniqueKey owner(opened);
+    DWORD type = 0, data = 0, size = sizeof(data);
+    if (RegQueryValueExA(opened, ToAnsi(value).c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
+        type != REG_DWORD) {
+        return std::nullopt;
+    }
+    return data;
+}
+
 std::optional<std::string> RegistryText(HKEY root, std::string_view key, std::string_view value,
                                         REGSAM view) {
     HKEY opened = nullptr;

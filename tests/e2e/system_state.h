@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +50,9 @@ bool CopyOneFile(std::string_view from, std::string_view to, std::string* error)
 // `view`: 0 for the robot's own registry view, or KEY_WOW64_32KEY.
 std::optional<std::string> RegistryText(HKEY root, std::string_view key, std::string_view value,
                                         REGSAM view = 0);
+// A REG_DWORD value, in `view` as RegistryText.
+std::optional<std::uint32_t> RegistryDword(HKEY root, std::string_view key,
+                                           std::string_view value, REGSAM view = 0);
 // The strings of a REG_MULTI_SZ value, in UTF-8 (nullopt when the key or value is missing).
 std::optional<std::vector<std::string>> RegistryStrings(HKEY root, std::string_view key,
                                                         std::string_view value);

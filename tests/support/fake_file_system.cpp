@@ -122,6 +122,12 @@ bool FakeFileSystem::Delete(const std::string& path) {
     return files_.erase(Key(path)) != 0;
 }
 
+std::optional<std::uint64_t> FakeFileSystem::FileSize(const std::string& path) {
+    const File* file = FindFile(path);
+    if (file == nullptr) return std::nullopt;
+    return file->contents.size();
+}
+
 bool FakeFileSystem::SetNormalAttributes(const std::string& path) {
     calls.push_back("SetNormal " + path);
     const std::string key = Key(path);

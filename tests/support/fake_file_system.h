@@ -42,6 +42,8 @@ class FakeFileSystem : public FileSystem {
     std::uint32_t ReplaceAtRestart(const std::string& from, const std::string& to) override;
     bool SetNormalAttributes(const std::string& path) override;
     bool Delete(const std::string& path) override;
+    // The contents' length.
+    std::optional<std::uint64_t> FileSize(const std::string& path) override;
 
     // Every call in order: "CreateFolder <path>", "FileExists <path>", "FileExistsUnredirected
     // <path>", "Copy <source> -> <destination>" (with " failed" when it failed), "SetNormal

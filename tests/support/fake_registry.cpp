@@ -65,6 +65,11 @@ class FakeKey : public RegistryKey {
         return kRegOk;
     }
 
+    // Kept as the text "dword:<n>", so that changes and ValueOf show it.
+    long SetDword(const std::string& name, std::uint32_t data) override {
+        return SetString(name, "dword:" + std::to_string(data));
+    }
+
     long DeleteValue(const std::string& name) override {
         FakeRegistry::Key* key = nullptr;
         if (const long e = Check(FakeRegistry::Op::DeleteValue, kKeySetValue, key, name)) return e;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/version.h"
+
 #include <string>
 #include <vector>
 
@@ -227,50 +229,61 @@ TEST_F(RegistryRecordsTest, UninstallerRunValueOfThePrinterNameGoes) {
 
 // --- uninstall entry -----------------------------------------------------------------------
 
+// The entry as Programs and Features and deployment tools read it: the uninstaller quoted only
+// where it is run as a command line.
 TEST_F(RegistryRecordsTest, UninstallEntryHoldsTheUninstallerQuotedOnlyAsCommandLine) {
     paths.windows = "D:\\WINNT";
-    ASSERT_EQ(RegisterUninstallEntry(registry, paths, "Kestra Office"), 1);
+    ASSERT_EQ(RegisterUninstallEntry(registry, paths, "Kestra Office", 2345), 1);
     const std::string entry = std::string(kUninstall) + "\\Kestra Office";
     const auto* key = registry.FindKey(kLm, entry);
     ASSERT_NE(key, nullptr);
-    const std::string uninstaller = "D:\\Program Files\\Kestra\\Kestra Office\\T824UIS.exe";
-    ASSERT_EQ(key->values.size(), 3u);
-    EXPECT_EQ(key->values[0].name, "DisplayIcon");
-    EXPECT_EQ(key->values[0].data, uninstaller);
-    EXPECT_EQ(key->values[1].name, "DisplayName");
-    EXPECT_EQ(key->values[1].data, "Kestra Office UnInstall");
-    EXPECT_EQ(key->values[2].name, "UnInstallString");
-    EXPECT_EQ(key->values[2].data, "\"" + uninstaller + "\"");
+    const std::string folder = "D:\\Program Files\\Kestra\\Kestra Office";
+    const std::string uninstaller = folder + "\\T824UIS.exe";
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"DisplayIcon", uninstaller},
+        {"DisplayName", "Kestra Office UnInstall"},
+        {"UnInstallString", "\"" + uninstaller + "\""},
+        {"QuietUninstallString", "\"" + uninstaller + "\" /quiet"},
+        {"DisplayVersion", TQ_VERSION_TEXT},
+        {"Publisher", TQ_COMPANY_NAME},
+        {"InstallLocation", folder},
+        {"EstimatedSize", "dword:2345"},
+        {"NoModify", "dword:1"},
+        {"NoRepair", "dword:1"},
+    };
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const auto& v : key->values) values.emplace_back(v.name, v.data);
+    EXPECT_EQ(values, expected);
     ASSERT_EQ(registry.openings.size(), 2u);
     EXPECT_EQ(registry.openings[0].rights, 0x20006u);
     EXPECT_EQ(registry.openings[1].rights, 0x2001Fu);
 
-    // Again over an existing entry: the same values, still three.
-    ASSERT_EQ(RegisterUninstallEntry(registry, paths, "Kestra Office"), 1);
-    EXPECT_EQ(registry.FindKey(kLm, entry)->values.size(), 3u);
+    // Again over an existing entry: the same values, no more.
+    ASSERT_EQ(RegisterUninstallEntry(registry, paths, "Kestra Office", 2345), 1);
+    EXPECT_EQ(registry.FindKey(kLm, entry)->values.size(), expected.size());
 }
 
 TEST_F(RegistryRecordsTest, UninstallEntryFailures) {
     const std::string entry = std::string(kUninstall) + "\\Kestra Office";
 
     paths.windows = "C:";
-    EXPECT_EQ(RegisterUninstallEntry(registry, paths, "Kestra Office"), 0);
+    EXPECT_EQ(RegisterUninstallEntry(registry, paths, "Kestra Office", 1), 0);
     paths.windows = "C:\\WINDOWS";
-    EXPECT_EQ(RegisterUninstallEntry(registry, paths, ""), 0);
+    EXPECT_EQ(RegisterUninstallEntry(registry, paths, "", 1), 0);
     EXPECT_TRUE(registry.changes.empty());
 
     // The first failed value ends it: what came before stays, nothing after is written.
     registry.Fail(Op::Set, kLm, entry, kRegAccessDenied, "DisplayName");
-    EXPECT_EQ(RegisterUninstallEntry(registry, paths, "Kestra Office"), 0);
+    EXPECT_EQ(RegisterUninstallEntry(registry, paths, "Kestra Office", 1), 0);
     EXPECT_TRUE(registry.ValueOf(kLm, entry, "DisplayIcon"));
     EXPECT_FALSE(registry.ValueOf(kLm, entry, "UnInstallString"));
 
     registry.Fail(Op::Create, kLm, std::string(kUninstall) + "\\Other");
-    EXPECT_EQ(RegisterUninstallEntry(registry, paths, "Other"), 0);
+    EXPECT_EQ(RegisterUninstallEntry(registry, paths, "Other", 1), 0);
 
     // No list of installed programs: not made up here.
     FakeRegistry bare;
-    EXPECT_EQ(RegisterUninstallEntry(bare, paths, "Kestra Office"), 0);
+    EXPECT_EQ(RegisterUninstallEntry(bare, paths, "Kestra Office", 1), 0);
     EXPECT_EQ(bare.FindKey(kLm, kUninstall), nullptr);
 }
 

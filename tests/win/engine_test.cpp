@@ -88,7 +88,8 @@ struct Installation {
         if (!PlaceDriverFiles(job, settings, copy)) return "placement";
         if (!RegisterDriverAndPrinter(job, settings, registration)) return "registration";
         if (!CreateProgramShortcuts(job, settings, registry, paths, links)) return "shortcuts";
-        if (!RegisterUninstallEntry(registry, paths, FieldText(settings.printerName))) {
+        if (!RegisterUninstallEntry(registry, paths, FieldText(settings.printerName),
+                                    InstalledKilobytes(job, copy))) {
             return "uninstall entry";
         }
         return "";

@@ -182,14 +182,21 @@ TEST_F(Win32RegistryTest, UninstallerRunValueIsDeleted) {
 }
 
 TEST_F(Win32RegistryTest, UninstallEntryReadsBack) {
-    ASSERT_EQ(RegisterUninstallEntry(registry, paths, "Kestra Office"), 1);
-    ASSERT_EQ(RegisterUninstallEntry(registry, paths, "Kestra Office"), 1);  // over itself
+    ASSERT_EQ(RegisterUninstallEntry(registry, paths, "Kestra Office", 70000), 1);
+    ASSERT_EQ(RegisterUninstallEntry(registry, paths, "Kestra Office", 70000), 1);  // over itself
     const std::string entry = std::string(kUninstall) + "\\Kestra Office";
     const std::string uninstaller =
         WindowsFolder().substr(0, 3) + "Program Files\\Kestra\\Kestra Office\\T824UIS.exe";
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, entry, "DisplayIcon"), uninstaller);
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, entry, "DisplayName"), "Kestra Office UnInstall");
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, entry, "UnInstallString"), "\"" + uninstaller + "\"");
+    // The size is a DWORD, as Programs and Features reads it.
+    DWORD type = 0, kilobytes = 0, length = sizeof(kilobytes);
+    EXPECT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, entry.c_str(), "EstimatedSize", RRF_RT_ANY, &type,
+                           &kilobytes, &length),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(kilobytes, 70000u);
 }
 
 TEST_F(Win32RegistryTest, MonitorKeyIsCreatedOnlyWhenMissing) {
