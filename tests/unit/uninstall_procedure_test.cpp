@@ -16,6 +16,8 @@ using Strings = std::vector<std::string>;
 constexpr char kFolder[] = "C:\\Program Files\\Orvello";
 constexpr char kInstalled[] = "C:\\Program Files\\Orvello\\customize.ini";
 constexpr char kLocal[] = "E:\\customize.ini";
+constexpr char kProgram[] = "E:\\VNTAdminUninstall.exe";
+constexpr char kProgramBytes[] = "MZ the uninstaller";
 constexpr char kPrograms[] = "C:\\Documents and Settings\\All Users\\Start Menu\\Programs";
 constexpr char kGroup[] =
     "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Admin Tools";
@@ -28,7 +30,7 @@ std::string In(const char* folder, const std::string& name) {
 // The package as the installer leaves it with every name at its default.
 struct UninstallProcedureTest : ::testing::Test {
     FakeUninstallSystem system;
-    CustomizePaths paths{kLocal, kFolder, kInstalled};
+    CustomizePaths paths{kLocal, kFolder, kInstalled, kProgram};
 
     void SetUp() override {
         for (const char* name :
@@ -40,7 +42,10 @@ struct UninstallProcedureTest : ::testing::Test {
              {"Device Keeper.lnk", "Alert watcher.lnk", "Admin Tools.lnk", "Net Port Setup.lnk"}) {
             system.AddFile(In(kGroup, link));
         }
-        system.AddFile(In(kSystem, "VNTUninstall.exe")).AddFile(In(kSystem, "customize.ini"));
+        // The system folder's copy is this program: the same bytes.
+        system.SetContents(kProgram, kProgramBytes);
+        system.SetContents(In(kSystem, "VNTUninstall.exe"), kProgramBytes);
+        system.AddFile(In(kSystem, "customize.ini"));
         system.AddFolder(In(kSystem, "spool"));
     }
 
@@ -95,13 +100,14 @@ TEST_F(UninstallProcedureTest, RemovesEverythingInOrderAndReportsSuccess) {
                               "WindowTitled Alert Watcher",
                               std::string("ReadProfile ") + kInstalled + " [ADMIN] Main_Title",
                               "WindowTitled Device Keeper",
-                              std::string("ReadProfile ") + kInstalled + " [ADMIN] APPName"}));
+                              std::string("ReadProfile ") + kInstalled + " [MORNITOR] APPName"}));
     const auto at = [&](const std::string& call) {
         for (std::size_t i = 0; i < system.calls.size(); ++i) {
             if (system.calls[i] == call) return i;
         }
         return system.calls.size();
     };
+    EXPECT_LT(at("RunningPrograms"), at("RemoveFile C:\\Program Files\\Orvello\\DeviceKeeper.exe"));
     EXPECT_LT(at(std::string("RemoveFolder ") + kGroup), at("InitializeCom"));
     EXPECT_LT(at("UninitializeCom"), at(std::string("RemoveFile ") + kInstalled));
     ASSERT_EQ(system.messages.size(), 1u);
@@ -132,7 +138,7 @@ TEST_F(UninstallProcedureTest, EveryNameIsReadFromTheInstalledFile) {
 TEST_F(UninstallProcedureTest, ConfiguredNamesAreUsedEverywhere) {
     const std::string folder = "D:\\Tools\\Net";
     const std::string installed = folder + "\\customize.ini";
-    paths = CustomizePaths{kLocal, folder, installed};
+    paths = CustomizePaths{kLocal, folder, installed, kProgram};
     const struct {
         const char* section;
         const char* key;
@@ -148,7 +154,7 @@ TEST_F(UninstallProcedureTest, ConfiguredNamesAreUsedEverywhere) {
     };
     for (const auto& v : values) system.SetValue(installed, v.section, v.key, v.value);
     system.AddFile(folder + "\\Mon.exe");
-    system.AddFile(In(kSystem, "Remove.exe"));
+    system.SetContents(In(kSystem, "Remove.exe"), kProgramBytes);
 
     EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
 
@@ -200,7 +206,7 @@ TEST_F(UninstallProcedureTest, ConfiguredNamesAreUsedEverywhere) {
 TEST_F(UninstallProcedureTest, MissingMonitorEndsWithItsFullPathAndDeletesNothing) {
     const std::string folder = "C:\\Pro%sgram 100%d";
     const std::string installed = folder + "\\customize.ini";
-    paths = CustomizePaths{kLocal, folder, installed};
+    paths = CustomizePaths{kLocal, folder, installed, kProgram};
     system.SetValue(installed, "MORNITOR", "APPName", "Watch%s%n.exe");
 
     EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::NothingInstalled);
@@ -257,7 +263,8 @@ TEST_F(UninstallProcedureTest, ReadOnlyFileGoesOnTheSecondTryUnknownFileKeepsThe
     // A read-only shortcut is left alone: no attribute retry for shortcuts.
     system.AddFile(In(kGroup, "Alert watcher.lnk"), true);
 
-    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+    // The shortcut that stayed makes the run incomplete; the user still sees the message.
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::FilesLeft);
 
     const Strings removals = Removals();
     const Strings help(removals.begin() + 1, removals.begin() + 4);
@@ -313,7 +320,7 @@ TEST_F(UninstallProcedureTest, UnreadableCommonProgramsDeletesNothingInTheStartM
 
 TEST_F(UninstallProcedureTest, FirewallExceptionsAreWithdrawnInOrder) {
     const std::string folder = "C:\\网络 工具";
-    paths = CustomizePaths{kLocal, folder, folder + "\\customize.ini"};
+    paths = CustomizePaths{kLocal, folder, folder + "\\customize.ini", kProgram};
     system.AddFile(folder + "\\AlertWatcher.exe");
     system.SetValue(paths.installedFile, "ADMIN", "APPName", "管理.exe");
 
@@ -427,7 +434,7 @@ TEST_F(UninstallProcedureTest, NoInstallFolderOrAnUnusableMonitorNameDeletesNoth
         system.AddFile("C:\\WINDOWS\\explorer.exe");
         CustomizePaths unusable = paths;
         if (std::string(monitor) == "AlertWatcher.exe") {
-            unusable = CustomizePaths{kLocal, "", ""};
+            unusable = CustomizePaths{kLocal, "", "", kProgram};
         } else {
             system.SetValue(kInstalled, "MORNITOR", "APPName", monitor);
         }
