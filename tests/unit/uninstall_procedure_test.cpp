@@ -449,6 +449,197 @@ TEST_F(UninstallProcedureTest, NoInstallFolderOrAnUnusableMonitorNameDeletesNoth
     }
 }
 
+// The install folder is checked before anything is looked at, under either code page's lead
+// bytes: a system folder, a drive's root, Program Files itself (by any name that reaches it) or
+// a folder reached through a link deletes nothing, and the user is told which folder it was.
+TEST_F(UninstallProcedureTest, RefusedInstallFolderDeletesNothing) {
+    const struct {
+        const char* folder;
+        const char* link;   // a reparse point to mark, or nullptr
+        const char* alias;  // a short name of Program Files, or nullptr
+        bool identities;
+        bool refused;
+    } cases[] = {
+        {"C:\\WINDOWS", nullptr, nullptr, true, true},
+        {"C:\\WINDOWS\\system32", nullptr, nullptr, true, true},
+        {"C:\\windows\\System32\\drivers\\", nullptr, nullptr, false, true},
+        {"C:\\WINNT", nullptr, nullptr, true, false},  // another name, no identity shared
+        {"C:\\", nullptr, nullptr, true, true},
+        {"C:\\Program Files", nullptr, nullptr, true, true},
+        {"C:\\PROGRA~1", nullptr, "C:\\PROGRA~1", true, true},
+        {"C:\\Program Files\\Orvello", nullptr, nullptr, true, false},
+        {"C:\\Program Files\\Orvello", "C:\\Program Files\\Orvello", nullptr, true, true},
+        {"C:\\Tools\\Net", "C:\\Tools", nullptr, true, true},
+        {"C:\\Tools\\Net", "C:\\Tools\\Net", nullptr, false, true},
+        {"C:\\Tools\\Net", nullptr, nullptr, true, false},
+    };
+    for (const bool chinese : {true, false}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.folder) + (chinese ? " (936)" : " (1252)"));
+            system = FakeUninstallSystem();
+            SetUp();
+            system.leadBytes936 = chinese;
+            system.identities = c.identities;
+            system.AddFolder("C:\\WINDOWS\\system32\\drivers");
+            const std::string folder = c.folder;
+            const std::string base = folder.back() == '\\' ? folder : folder + "\\";
+            for (const char* name : {"DeviceKeeper.exe", "AlertWatcher.exe", "VNTTrap.ini"}) {
+                system.AddFile(base + name);
+            }
+            if (c.alias != nullptr) system.AddAlias(c.alias, "C:\\Program Files");
+            if (c.link != nullptr) system.MarkLink(c.link);
+            paths = CustomizePaths{kLocal, folder, base + "customize.ini", kProgram};
+
+            const UninstallOutcome outcome = RunUninstall(paths, system);
+            if (!c.refused) {
+                EXPECT_EQ(outcome, UninstallOutcome::Finished);
+                EXPECT_FALSE(system.HasFile(base + "AlertWatcher.exe"));
+                continue;
+            }
+            EXPECT_EQ(outcome, UninstallOutcome::FolderRefused);
+            EXPECT_EQ(Removals(), Strings{});
+            EXPECT_TRUE(system.CallsOf("FindMatch").empty());
+            ASSERT_EQ(system.messages.size(), 1u);
+            EXPECT_EQ(system.messages[0].text, "refused [" + folder + "]");
+        }
+    }
+}
+
+// Configured names may lead into folders of their own, and those go when emptied; a link on
+// the way is not followed.
+TEST_F(UninstallProcedureTest, RelativeNamesStayInsideTheirFolder) {
+    system.SetValue(kInstalled, "MORNITOR", "APPName", "bin\\AlertWatcher.exe");
+    system.SetValue(kInstalled, "ADMIN", "APPName", "bin\\tools\\DeviceKeeper.exe");
+    system.SetValue(kInstalled, "ADMIN", "Main_LOGO", "res\\logo.bmp");
+    system.SetValue(kInstalled, "STARTMENU", "DIR_Name", "Vendor\\Admin Tools");
+    system.SetValue(kInstalled, "STARTMENU", "Monitor_Link_Name", "Tools\\Alert watcher");
+    system.AddFile(In(kFolder, "bin\\AlertWatcher.exe"));
+    system.AddFile(In(kFolder, "bin\\tools\\DeviceKeeper.exe"));
+    system.AddFile(In(kFolder, "res\\logo.bmp"));
+    // res is a junction to the system folder: its logo.bmp is not the package's.
+    system.MarkLink(In(kFolder, "res"));
+    const std::string group = std::string(kPrograms) + "\\Vendor\\Admin Tools";
+    for (const char* link : {"Device Keeper.lnk", "Tools\\Alert watcher.lnk", "Admin Tools.lnk",
+                             "Net Port Setup.lnk"}) {
+        system.AddFile(group + "\\" + link);
+    }
+
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+
+    EXPECT_FALSE(system.HasFolder(In(kFolder, "bin")));
+    EXPECT_FALSE(system.HasFolder(group));
+    EXPECT_TRUE(system.HasFolder(std::string(kPrograms) + "\\Vendor"));  // not the package's
+    EXPECT_TRUE(system.HasFile(In(kFolder, "res\\logo.bmp")));
+    EXPECT_TRUE(system.HasFolder(kFolder));  // the junction keeps it
+    const Strings folders = system.CallsOf("RemoveFolder");
+    EXPECT_EQ(folders, (Strings{group + "\\Tools", group,
+                                "C:\\Program Files\\Orvello\\bin\\tools",
+                                "C:\\Program Files\\Orvello\\bin",
+                                "C:\\Program Files\\Orvello failed"}));
+}
+
+// Of the system folder's files only customize.ini and a file that is this program go:
+// whatever else Uninstall_File names stays, and so does a copy reached through a link.
+TEST_F(UninstallProcedureTest, OnlyThisProgramsCopyGoesFromTheSystemFolder) {
+    const struct {
+        const char* name;
+        const char* bytes;  // the named file's contents; nullptr: none there
+        bool deleted;
+    } cases[] = {
+        {"Remove.exe", kProgramBytes, true},
+        {"sub\\Remove.exe", kProgramBytes, true},
+        {"kernel32.dll", "MZ kernel32", false},
+        {"Remove.exe", "MZ the uninstaller, longer", false},
+        {"Remove.exe", "MZ the", false},
+        {"Remove.exe", "", false},
+        {"drivers\\etc\\hosts", "127.0.0.1 localhost", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        system = FakeUninstallSystem();
+        SetUp();
+        system.SetValue(kInstalled, "INSTALL", "Uninstall_File", c.name);
+        const std::string path = In(kSystem, c.name);
+        system.SetContents(path, c.bytes);
+        EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+        EXPECT_EQ(system.HasFile(path), !c.deleted);
+        EXPECT_FALSE(system.HasFile(In(kSystem, "customize.ini")));
+        EXPECT_TRUE(system.HasFile(In(kSystem, "VNTUninstall.exe")));
+    }
+
+    system = FakeUninstallSystem();
+    SetUp();
+    system.MarkLink(In(kSystem, "spool"));
+    system.SetContents(In(kSystem, "spool\\VNTUninstall.exe"), kProgramBytes);
+    system.SetValue(kInstalled, "INSTALL", "Uninstall_File", "spool\\VNTUninstall.exe");
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+    EXPECT_TRUE(system.HasFile(In(kSystem, "spool\\VNTUninstall.exe")));
+
+    // Without the program's own bytes nothing is this program.
+    system = FakeUninstallSystem();
+    SetUp();
+    paths.programFile.clear();
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+    EXPECT_TRUE(system.HasFile(In(kSystem, "VNTUninstall.exe")));
+}
+
+// A tool whose window is out of sight (another session) is found by its program among the
+// running processes: by file name, whatever folder the system reports it in.
+TEST_F(UninstallProcedureTest, RunningToolProgramStopsBeforeAnything) {
+    const struct {
+        std::vector<std::string> programs;
+        const char* found;  // nullptr: none of the package's
+    } cases[] = {
+        {{"explorer.exe", "KEEPER.EXE"}, "Keeper.exe"},
+        {{"C:\\PROGRAM FILES\\ORVELLO\\ALERTWATCHER.EXE"}, "AlertWatcher.exe"},  // Windows 9x
+        {{"netportsetupapp.exe"}, "NetPortSetupApp.exe"},
+        {{"Keeper.exe.bak", "bin", "AlertWatcher"}, nullptr},
+        {{}, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.found != nullptr ? c.found : "none");
+        system = FakeUninstallSystem();
+        SetUp();
+        system.SetValue(kInstalled, "ADMIN", "APPName", "bin\\Keeper.exe");
+        system.AddFile(In(kFolder, "bin\\Keeper.exe"));
+        system.programs = c.programs;
+        const UninstallOutcome outcome = RunUninstall(paths, system);
+        if (c.found == nullptr) {
+            EXPECT_EQ(outcome, UninstallOutcome::Finished);
+            continue;
+        }
+        EXPECT_EQ(outcome, UninstallOutcome::ToolRunning);
+        EXPECT_EQ(Removals(), Strings{});
+        ASSERT_EQ(system.messages.size(), 1u);
+        EXPECT_EQ(system.messages[0].text, std::string("[") + c.found + "]正在运行,请先关闭.");
+    }
+}
+
+// A file that stays makes the run incomplete; one that was never there does not.
+TEST_F(UninstallProcedureTest, AFileThatStaysMakesTheRunIncomplete) {
+    system = FakeUninstallSystem();
+    system.AddFile(In(kFolder, "AlertWatcher.exe"));
+    system.AddFile(In(kFolder, "DeviceKeeper.exe"));
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+
+    // A read-only symbolic link: its attributes are not reset (that would reset its target's),
+    // so it stays.
+    system = FakeUninstallSystem();
+    SetUp();
+    system.AddFile(In(kFolder, "VNTTrap.ini"), true);
+    system.MarkLink(In(kFolder, "VNTTrap.ini"));
+    test::FakeLogFile file;
+    test::FakeSystemErrors errors;
+    RunLog log(file, errors);
+    ASSERT_TRUE(log.Open("C:\\u.log", "x"));
+    EXPECT_EQ(RunUninstall(paths, system, UninstallReport{&log, true}),
+              UninstallOutcome::FilesLeft);
+    EXPECT_TRUE(system.CallsOf("SetNormal " + In(kFolder, "VNTTrap.ini")).empty());
+    EXPECT_TRUE(system.HasFile(In(kFolder, "VNTTrap.ini")));
+    EXPECT_FALSE(system.HasFile(In(kFolder, "AlertWatcher.exe")));
+    EXPECT_NE(file.writes.back().find("1 file(s) could not be deleted"), std::string::npos);
+}
+
 // A quiet run removes the same and shows no box: each step and each message is a log line.
 TEST_F(UninstallProcedureTest, AQuietRunLogsEveryStepAndShowsNoBox) {
     test::FakeLogFile file;
