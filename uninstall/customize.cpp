@@ -64,7 +64,8 @@ std::string ReadCustomize(ProfileStrings& profile, const std::string& file,
                                 kCustomizeValueBuffer);
 }
 
-std::vector<std::string_view> PathComponents(std::string_view path, const LeadByteRule& isLeadByte) {
+std::vector<std::string_view> PathComponents(std::string_view path,
+                                             const LeadByteRule& isLeadByte) {
     std::vector<std::string_view> parts;
     std::size_t start = 0;
     for (std::size_t i = 0; i < path.size(); ++i) {
@@ -91,16 +92,9 @@ bool IsComponentName(std::string_view name, const LeadByteRule& isLeadByte) {
             continue;
         }
         if (c < 0x20 || c == 0x7F) return false;
-        switch (c) {
-            case '\\': case '/': case ':': case '*': case '?': case '"': case '<': case '>':
-            case '|':
-                return false;
-            case '.':
-                if (baseEnd == name.size()) baseEnd = i;
-                break;
-            default:
-                break;
-        }
+        // Separators, a drive or a stream, and wildcards.
+        if (std::string_view("\\/:*?\"<>|").find(name[i]) != std::string_view::npos) return false;
+        if (c == '.' && baseEnd == name.size()) baseEnd = i;
     }
     return !IsDeviceName(name.substr(0, baseEnd));
 }

@@ -166,7 +166,8 @@ bool Procedure::ToolWindowOpen(const CustomizeKey& titleKey) {
 bool Procedure::ToolProgramRunning() {
     const LeadByteRule& isLeadByte = confinement_.LeadBytes();
     std::vector<std::string> tools;
-    for (const CustomizeKey* key : {&keys::kMonitorApp, &keys::kAdminApp, &keys::kNetPortSetupFile}) {
+    for (const CustomizeKey* key :
+         {&keys::kMonitorApp, &keys::kAdminApp, &keys::kNetPortSetupFile}) {
         const std::string name = Read(*key);
         if (IsName(name)) tools.emplace_back(FileNamePart(name, isLeadByte));
     }
@@ -237,8 +238,7 @@ UninstallOutcome Procedure::Run() {
         const FolderVerdict verdict = confinement_.CheckInstallFolder(folder);
         if (verdict != FolderVerdict::Allowed) {
             Note("install folder " + folder + " refused: " + Describe(verdict));
-            Tell(InsertText(system_.LoadText(UninstallText::FolderRefused), folder),
-                 std::string());
+            Tell(InsertText(system_.LoadText(UninstallText::FolderRefused), folder), std::string());
             return UninstallOutcome::FolderRefused;
         }
     }
@@ -248,8 +248,8 @@ UninstallOutcome Procedure::Run() {
     // cannot be there: nothing is deleted anywhere.
     const std::string monitorApp = Read(keys::kMonitorApp);
     const std::string monitorPath = folder.empty() ? monitorApp : folder + "\\" + monitorApp;
-    if (folder.empty() || !IsName(monitorApp) || confinement_.ThroughLink(folder, monitorApp, false) ||
-        !system_.FindMatch(monitorPath)) {
+    if (folder.empty() || !IsName(monitorApp) ||
+        confinement_.ThroughLink(folder, monitorApp, false) || !system_.FindMatch(monitorPath)) {
         Note("nothing installed: no " + monitorPath);
         Tell(InsertText(system_.LoadText(UninstallText::NothingToUninstall), monitorPath),
              monitorApp);
@@ -290,8 +290,8 @@ UninstallOutcome Procedure::Run() {
     const std::string systemFolder = system_.SystemFolder();
     if (!systemFolder.empty()) {
         const std::string copy = systemFolder + "\\" + uninstallFile;
-        if (IsName(uninstallFile) && !confinement_.ThroughLink(systemFolder, uninstallFile, false) &&
-            IsThisProgram(copy)) {
+        if (IsName(uninstallFile) &&
+            !confinement_.ThroughLink(systemFolder, uninstallFile, false) && IsThisProgram(copy)) {
             Delete(copy);
         } else {
             Note("not a copy of this program, left alone: " + copy);

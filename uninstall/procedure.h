@@ -31,10 +31,10 @@ enum class UninstallText {
     NothingToUninstall,  // "%s" = the monitor's full path looked for
     ToolRunning,         // "%s" = the window title or the program's name found
     Finished,
-    FolderRefused,       // "%s" = the install folder
+    FolderRefused,  // "%s" = the install folder
 };
 
-inline constexpr std::uint32_t kAttributeDirectory = 0x10;     // FILE_ATTRIBUTE_DIRECTORY
+inline constexpr std::uint32_t kAttributeDirectory = 0x10;      // FILE_ATTRIBUTE_DIRECTORY
 inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT
 
 // What the procedure asks of Windows. The method names keep clear of <windows.h>'s A/W macros

@@ -261,7 +261,7 @@ std::optional<std::string> FakeUninstallSystem::Identity(const std::string& path
 }
 
 std::optional<std::string> FakeUninstallSystem::ReadFileBytes(const std::string& path,
-                                                             std::size_t limit) {
+                                                              std::size_t limit) {
     calls.push_back("ReadFileBytes " + path);
     const std::string key = Key(path);
     if (files_.count(key) == 0) return std::nullopt;

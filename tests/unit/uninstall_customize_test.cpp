@@ -55,8 +55,7 @@ TEST(UninstallCustomize, InstallFolderIsTheWindowsDriveRootAndInstallPath) {
 
     // No trailing backslash is added or taken away.
     profile.Set(kLocal, "INSTALL", "Install_Path", "Net\\");
-    EXPECT_EQ(Compute(kProgram, "C:\\WINDOWS", profile).installedFile,
-              "C:\\Net\\\\customize.ini");
+    EXPECT_EQ(Compute(kProgram, "C:\\WINDOWS", profile).installedFile, "C:\\Net\\\\customize.ini");
 }
 
 // What a configured name may be, under the Chinese and under a Western code page's lead bytes:
@@ -76,7 +75,7 @@ TEST(UninstallCustomize, TheConfinementTable) {
         {"Tools\\网络工具\\", false, true, false, true},
         {"\x95\\x.exe", true, true, true, true},  // 936: one character, 1252: "\x95" then "\"
         {"Caf\xE9\\..\\WINDOWS", false, false, false, false},  // climbs, or ends in dots
-        {"Caf\xE9\\\\x", true, true, false, false},  // 936: "\xE9\\" is one character
+        {"Caf\xE9\\\\x", true, true, false, false},            // 936: "\xE9\\" is one character
         {"Caf\xE9\\x.exe", true, true, true, true},
         {"x\xE9", false, false, true, true},  // 936: a lead byte without its trail byte
         {"", false, false, false, false},
@@ -119,9 +118,9 @@ TEST(UninstallCustomize, TheConfinementTable) {
     EXPECT_EQ(Compute("C:\\Caf\xE9\\VNTAdminUninstall.exe", "C:\\WINDOWS", local, true).localFile,
               "C:\\customize.ini");
     local.Set("C:\\Caf\xE9\\customize.ini", "INSTALL", "Install_Path", "Caf\xE9\\..\\WINDOWS");
-    EXPECT_EQ(Compute("C:\\Caf\xE9\\VNTAdminUninstall.exe", "C:\\WINDOWS", local, false)
-                  .installFolder,
-              "");
+    EXPECT_EQ(
+        Compute("C:\\Caf\xE9\\VNTAdminUninstall.exe", "C:\\WINDOWS", local, false).installFolder,
+        "");
 
     // A path that cannot be formed stays empty: no local file without a folder in the program's
     // path (its keys then read as their defaults, never from a file in the Windows folder), no

@@ -166,7 +166,7 @@ std::vector<std::string> Win32UninstallSystem::ProgramFilesFolders() {
 }
 
 std::optional<std::string> Win32UninstallSystem::ReadFileBytes(const std::string& path,
-                                                              std::size_t limit) {
+                                                               std::size_t limit) {
     const HANDLE raw = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (raw == INVALID_HANDLE_VALUE) return std::nullopt;
