@@ -198,6 +198,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               tq::uninstall::ReadCustomize(system, found.installedFile,
                                            tq::uninstall::keys::kUninstallFile),
           copyNamed);
+    // The program path may itself be one of those files: a copy is what holds the same bytes
+    // as the program's file once everything is in place.
+    const std::optional<std::string> own = found.programFile.empty()
+                                               ? std::nullopt
+                                               : system.ReadFileBytes(found.programFile, 1u << 20);
+    for (auto& placed : copies) {
+        const std::optional<std::string> bytes = system.ReadFileBytes(placed.first, 1u << 20);
+        placed.second = own && bytes && *own == *bytes;
+    }
     // Read while the installed file is there: the run deletes it.
     const std::string groupName = tq::uninstall::ReadCustomize(
         system, found.installedFile, tq::uninstall::keys::kStartMenuFolder);
@@ -221,24 +230,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::optional<Path> group = Resolve(std::string(kPrograms) + "\\" + groupName, chinese);
     if (group && !Within(*group, *programs, false)) group.reset();
 
+    // Why `path` may not be deleted (or removed, a folder); nullptr when it may.
+    const auto refusal = [&](const std::string& path, bool removeFolder) -> const char* {
+        const std::optional<Path> resolved = Resolve(path, chinese);
+        if (!resolved) return "a path Windows would not read as a plain file";
+        if (folder && Within(*resolved, *folder, removeFolder)) return nullptr;
+        if (group && Within(*resolved, *group, removeFolder)) return nullptr;
+        if (removeFolder) return "a folder removed outside the package";
+        Path ini = *system32;
+        ini.push_back("customize.ini");
+        if (*resolved == ini) return nullptr;
+        if (!Within(*resolved, *system32, false)) return "a file deleted outside the package";
+        std::string key = path;
+        for (char& c : key) c = Lower(c);
+        if (copies.count(key) == 0 || !copies[key]) {
+            return "a system-folder file that is not this program deleted";
+        }
+        return nullptr;
+    };
     for (const std::string& call : system.calls) {
         const bool file = call.rfind("RemoveFile ", 0) == 0 || call.rfind("SetNormal ", 0) == 0;
         const bool removeFolder = call.rfind("RemoveFolder ", 0) == 0;
         if (!file && !removeFolder) continue;
+        // The fake marks a failed call with " failed", which a name may end in as well.
+        const std::string whole = call.substr(call.find(' ') + 1);
         const std::string path = PathOf(call);
-        const std::optional<Path> resolved = Resolve(path, chinese);
-        Require(resolved.has_value(), "a path Windows would not read as a plain file", path);
-        if (folder && Within(*resolved, *folder, removeFolder)) continue;
-        if (group && Within(*resolved, *group, removeFolder)) continue;
-        Require(file, "a folder removed outside the package", path);
-        Path ini = *system32;
-        ini.push_back("customize.ini");
-        if (*resolved == ini) continue;
-        Require(Within(*resolved, *system32, false), "a file deleted outside the package", path);
-        std::string key = path;
-        for (char& c : key) c = Lower(c);
-        Require(copies.count(key) != 0 && copies[key],
-                "a system-folder file that is not this program deleted", path);
+        const char* why = refusal(whole, removeFolder);
+        if (why != nullptr && path != whole) why = refusal(path, removeFolder);
+        Require(why == nullptr, why, whole);
     }
     return 0;
 }
