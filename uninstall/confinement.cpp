@@ -31,7 +31,7 @@ const char* Describe(FolderVerdict verdict) {
 Confinement::Confinement(UninstallSystem& system)
     : system_(system), isLeadByte_([&system](unsigned char c) { return system.IsLeadByte(c); }) {}
 
-bool Confinement::SameText(std::string_view a, std::string_view b) const {
+bool Confinement::SameName(std::string_view a, std::string_view b) const {
     std::vector<std::string_view> left = PathComponents(a, isLeadByte_);
     std::vector<std::string_view> right = PathComponents(b, isLeadByte_);
     if (left.size() > 1 && left.back().empty()) left.pop_back();
@@ -60,7 +60,7 @@ bool Confinement::SameEntry(const std::string& a, const std::string& b) {
     const std::optional<std::string> left = system_.Identity(a);
     const std::optional<std::string> right = left ? system_.Identity(b) : std::nullopt;
     if (left && right) return *left == *right;
-    return SameText(a, b);
+    return SameName(a, b);
 }
 
 FolderVerdict Confinement::CheckInstallFolder(const std::string& folder) {

@@ -35,12 +35,13 @@ class Confinement {
     // The same file or folder: by identity where the system gives both, otherwise by name
     // (letter case aside).
     bool SameEntry(const std::string& a, const std::string& b);
+    // The same path by name alone: components compared with Latin letters folded, double-byte
+    // characters as they are.
+    bool SameName(std::string_view a, std::string_view b) const;
 
     const LeadByteRule& LeadBytes() const { return isLeadByte_; }
 
   private:
-    bool SameText(std::string_view a, std::string_view b) const;
-
     UninstallSystem& system_;
     LeadByteRule isLeadByte_;
 };

@@ -174,7 +174,7 @@ bool Procedure::ToolProgramRunning() {
     for (const std::string& running : system_.RunningPrograms()) {
         const std::string_view exe = FileNamePart(running, isLeadByte);
         for (const std::string& tool : tools) {
-            if (!confinement_.SameEntry(std::string(exe), tool)) continue;
+            if (!confinement_.SameName(exe, tool)) continue;
             Tell(InsertText(system_.LoadText(UninstallText::ToolRunning), tool), std::string());
             return true;
         }

@@ -610,28 +610,6 @@ TEST(E2e, UninstallHostileNames) {
     EXPECT_EQ(Existing(arranged->paths.folderFiles), std::vector<std::string>{});
 }
 
-// An Install_Path that makes the Windows folder the install folder (spelt in another letter
-// case than the system spells it): the user is told, and the package's names there survive.
-TEST(E2e, UninstallRefusedFolder) {
-    const std::string windows = WindowsFolder();
-    const std::vector<std::string> canaries = {windows + "\\AlertWatcher.exe",
-                                               windows + "\\VNTTrap.ini"};
-    std::string error;
-    for (const std::string& canary : canaries) {
-        ASSERT_TRUE(WriteAnsiFile(canary, "canary\r\n", &error)) << error;
-    }
-    std::string folderName = windows.substr(3);
-    for (char& c : folderName) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    const auto program = PlaceUninstaller(
-        g_uninstaller, kProgramFolder, kUninstallerName,
-        WithLine(kLocalIni, "Install_Path=Tools\\网络工具", "Install_Path=" + folderName), &error);
-    ASSERT_TRUE(program) << error;
-    const std::string folder = windows.substr(0, 3) + folderName;
-    RunToMessage(*program, "Uninstall",
-                 "[" + folder + "]不是网络管理软件的安装目录,没有删除任何文件.", "");
-    EXPECT_EQ(Existing(canaries), canaries);
-}
-
 }  // namespace
 }  // namespace tq::e2e
 
