@@ -118,7 +118,9 @@ class Procedure {
     // Deepest first, each only when empty.
     void RemoveSubfolders(std::vector<std::string> subfolders) {
         std::sort(subfolders.begin(), subfolders.end(),
-                  [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+                  [](const std::string& a, const std::string& b) {
+                      return a.size() != b.size() ? a.size() > b.size() : a < b;
+                  });
         subfolders.erase(std::unique(subfolders.begin(), subfolders.end()), subfolders.end());
         for (const std::string& sub : subfolders) {
             Logged("remove folder " + sub, system_.RemoveFolder(sub));
@@ -197,7 +199,9 @@ void Procedure::RemoveStartMenuGroup() {
     // A shortcut is deleted once; a read-only one is not the package's.
     std::vector<std::string> subfolders;
     for (const CustomizeKey* key : kShortcuts) {
-        DeleteNamed(group, Read(*key) + ".lnk", subfolders, false);
+        // An empty name would still make a name of ".lnk".
+        const std::string name = Read(*key);
+        DeleteNamed(group, name.empty() ? name : name + ".lnk", subfolders, false);
     }
     RemoveSubfolders(subfolders);
     Logged("remove folder " + group, system_.RemoveFolder(group));
