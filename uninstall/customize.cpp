@@ -1,36 +1,55 @@
 #include "uninstall/customize.h"
 
-#include "platform/text.h"
-
 namespace tq::uninstall {
 
 namespace {
 
-// `path` cut after its last backslash (the backslash kept); empty when it has none. Walked by
-// character: the trail byte of a double-byte character may be the backslash's byte.
-std::string UpToLastBackslash(const std::string& path) {
-    std::size_t cut = std::string::npos;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (IsLeadByte936(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
-            ++i;
-        } else if (path[i] == '\\') {
-            cut = i;
-        }
+// `path` cut after its last backslash (the backslash kept); empty when it has none.
+std::string UpToLastBackslash(const std::string& path, const LeadByteRule& isLeadByte) {
+    const std::vector<std::string_view> parts = PathComponents(path, isLeadByte);
+    if (parts.size() < 2) return {};
+    return path.substr(0, path.size() - parts.back().size());
+}
+
+char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool EqualsUpper(std::string_view text, std::string_view upper) {
+    if (text.size() != upper.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (AsciiUpper(text[i]) != upper[i]) return false;
     }
-    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+    return true;
+}
+
+// A name Windows opens as a device in any folder: the part before the first dot, trailing
+// blanks ignored. The superscript digits of 1252 count as digits there too.
+bool IsDeviceName(std::string_view base) {
+    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+        if (EqualsUpper(base, device)) return true;
+    }
+    if (base.size() != 4) return false;
+    const std::string_view stem = base.substr(0, 3);
+    const auto digit = static_cast<unsigned char>(base[3]);
+    const bool isDigit =
+        (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    return isDigit && (EqualsUpper(stem, "COM") || EqualsUpper(stem, "LPT"));
 }
 
 }  // namespace
 
-CustomizePaths ComputeCustomizePaths(const std::string& moduleFileName,
-                                     const std::string& windowsDirectory, ProfileStrings& profile) {
+CustomizePaths ComputeCustomizePaths(SystemPaths& system, ProfileStrings& profile) {
+    const LeadByteRule isLeadByte = [&system](unsigned char c) { return system.IsLeadByte(c); };
     CustomizePaths paths;
-    const std::string programFolder = UpToLastBackslash(moduleFileName);
+    paths.programFile = system.ModuleFileName();
+    const std::string programFolder = UpToLastBackslash(paths.programFile, isLeadByte);
     if (!programFolder.empty()) paths.localFile = programFolder + kCustomizeFileName;
     // C:\WINDOWS cut after its last backslash leaves the drive's root, C:\.
-    const std::string root = UpToLastBackslash(windowsDirectory);
+    const std::string root = UpToLastBackslash(system.WindowsDirectory(), isLeadByte);
     const std::string installPath = ReadCustomize(profile, paths.localFile, keys::kInstallPath);
-    if (!root.empty() && IsRelativeFolder(installPath)) {
+    if (!root.empty() && IsRelativeFolder(installPath, isLeadByte)) {
         paths.installFolder = root + installPath;
         paths.installedFile = paths.installFolder + "\\" + kCustomizeFileName;
     }
@@ -45,35 +64,53 @@ std::string ReadCustomize(ProfileStrings& profile, const std::string& file,
                                 kCustomizeValueBuffer);
 }
 
-bool IsSingleComponentName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") return false;
+std::vector<std::string_view> PathComponents(std::string_view path,
+                                             const LeadByteRule& isLeadByte) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (isLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
+            ++i;
+        } else if (path[i] == '\\') {
+            parts.push_back(path.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    parts.push_back(path.substr(start));
+    return parts;
+}
+
+bool IsComponentName(std::string_view name, const LeadByteRule& isLeadByte) {
+    if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+    std::size_t baseEnd = name.size();
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
-        if (IsLeadByte936(c) && i + 1 < name.size()) {
+        if (isLeadByte(c)) {
+            // A lead byte at the end would swallow whatever the path joins after it.
+            if (i + 1 >= name.size()) return false;
             ++i;
             continue;
         }
-        if (c < 0x20 || c == 0x7F || c == '\\' || c == '/' || c == ':') return false;
+        if (c < 0x20 || c == 0x7F) return false;
+        // Separators, a drive or a stream, and wildcards.
+        if (std::string_view("\\/:*?\"<>|").find(name[i]) != std::string_view::npos) return false;
+        if (c == '.' && baseEnd == name.size()) baseEnd = i;
+    }
+    return !IsDeviceName(name.substr(0, baseEnd));
+}
+
+bool IsRelativeName(std::string_view path, const LeadByteRule& isLeadByte) {
+    for (const std::string_view part : PathComponents(path, isLeadByte)) {
+        if (!IsComponentName(part, isLeadByte)) return false;
     }
     return true;
 }
 
-bool IsRelativeFolder(std::string_view path) {
-    // Components between backslashes, by character; a trailing backslash is allowed.
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= path.size(); ++i) {
-        if (i < path.size() && IsLeadByte936(static_cast<unsigned char>(path[i])) &&
-            i + 1 < path.size()) {
-            ++i;
-            continue;
-        }
-        if (i < path.size() && path[i] != '\\') continue;
-        const std::string_view component = path.substr(start, i - start);
-        const bool last = i == path.size();
-        if (!IsSingleComponentName(component) && !(last && component.empty() && start > 0)) {
-            return false;
-        }
-        start = i + 1;
+bool IsRelativeFolder(std::string_view path, const LeadByteRule& isLeadByte) {
+    std::vector<std::string_view> parts = PathComponents(path, isLeadByte);
+    if (parts.size() > 1 && parts.back().empty()) parts.pop_back();
+    for (const std::string_view part : parts) {
+        if (!IsComponentName(part, isLeadByte)) return false;
     }
     return true;
 }

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/profile_strings.h"
+#include "platform/system_paths.h"
 
 namespace tq::uninstall {
 
@@ -58,28 +61,40 @@ struct CustomizePaths {
     std::string localFile;      // the program's folder + "customize.ini"
     std::string installFolder;  // the Windows drive's root + [INSTALL] Install_Path (local)
     std::string installedFile;  // installFolder + "\customize.ini"
+    std::string programFile;    // the running program, to recognise its copy by
 };
 
-// From the running program's path and the Windows directory; Install_Path is read from the
-// local file. The Program Files folder is deliberately not asked from the system. Without a
-// folder in the program's path there is no local file (its keys read as their defaults); without
-// one in the Windows directory, or with an Install_Path that is not a folder below the drive's
-// root, there is no install folder and no installed file.
-CustomizePaths ComputeCustomizePaths(const std::string& moduleFileName,
-                                     const std::string& windowsDirectory, ProfileStrings& profile);
+// Whether a byte starts a double-byte character in the code page paths are written in: the
+// running system's (IsDBCSLeadByte), never a fixed one: under 1252 the bytes E9 5C are "é\",
+// under 936 one character.
+using LeadByteRule = std::function<bool(unsigned char)>;
+
+// From the running program's path and the Windows directory, both cut by the system's lead
+// bytes; Install_Path is read from the local file. The Program Files folder is deliberately not
+// asked from the system. Without a folder in the program's path there is no local file (its keys
+// read as their defaults); without one in the Windows directory, or with an Install_Path that is
+// not a folder below the drive's root, there is no install folder and no installed file.
+CustomizePaths ComputeCustomizePaths(SystemPaths& system, ProfileStrings& profile);
 
 // A key's value as the profile functions give it (a missing file, section or key: the default),
 // at most 254 characters. No file (empty): the default.
 std::string ReadCustomize(ProfileStrings& profile, const std::string& file,
                           const CustomizeKey& key);
 
+// The backslash-separated parts of `path`, walked by character: a trail byte is never a
+// separator. "a\b\" gives "a", "b", "".
+std::vector<std::string_view> PathComponents(std::string_view path, const LeadByteRule& isLeadByte);
+
 // The uninstaller runs as administrator and deletes what customize.ini names, so a name must
-// not reach outside the package. A file, folder or shortcut name is one path component: not
-// empty, not "." or "..", without "\", "/", ":" or a control character (double-byte characters
-// taken whole: a trail byte is not a backslash).
-bool IsSingleComponentName(std::string_view name);
-// Install_Path is a relative folder below the drive's root: not empty, no drive, no leading
-// backslash (root or UNC), and every component a single-component name.
-bool IsRelativeFolder(std::string_view path);
+// not reach outside its folder. A component names one entry of a folder as Windows would find
+// it: not empty; no control character, "/", ":" (a drive or a stream), or wildcard; not ending in
+// "." or " " (which Windows strips: ".." and ". ." climb); not a device name (CON, NUL, COM1,
+// LPT1, ... with or without an extension); no lead byte left without its trail byte.
+bool IsComponentName(std::string_view name, const LeadByteRule& isLeadByte);
+// A configured file, folder or shortcut name: components joined by backslashes, each one a
+// component name (`bin\AlertWatcher.exe`, `Vendor\Admin Tools`), so it stays inside its folder.
+bool IsRelativeName(std::string_view path, const LeadByteRule& isLeadByte);
+// Install_Path: a relative name below the drive's root, a trailing backslash allowed.
+bool IsRelativeFolder(std::string_view path, const LeadByteRule& isLeadByte);
 
 }  // namespace tq::uninstall

@@ -65,7 +65,10 @@ int RunUninstallProgram(const UninstallCommandLine& line, UninstallProgram& p) {
         if (!line.quiet) p.showUsage();
     } else {
         const UninstallOutcome outcome = p.runProcedure(UninstallReport{&p.log, true});
-        code = outcome == UninstallOutcome::ToolRunning ? kExitFailed : kExitSuccess;
+        code =
+            outcome == UninstallOutcome::Finished || outcome == UninstallOutcome::NothingInstalled
+                ? kExitSuccess
+                : kExitFailed;
     }
     p.log.Line("exit code " + std::to_string(code));
     return code;

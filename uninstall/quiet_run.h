@@ -42,7 +42,8 @@ struct UninstallProgram {
 
 // /?: the usage (0). A malformed command line: 87 (logged; the usage shown unless /quiet was
 // given). No option: the dialog (0). /quiet: the procedure without boxes: 0 when the package
-// was removed or is not there, 1603 when a tool of it is running (nothing removed).
+// was removed or is not there; 1603 when a tool of it runs or the install folder is refused
+// (nothing removed), or when a file it deleted is still there.
 int RunUninstallProgram(const UninstallCommandLine& line, UninstallProgram& program);
 
 }  // namespace tq::uninstall

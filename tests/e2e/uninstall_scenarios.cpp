@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/probe.h"
 #include "tests/e2e/robot.h"
 #include "tests/e2e/system_state.h"
 #include "tests/e2e/uninstall_package.h"
@@ -98,6 +99,9 @@ struct Arranged {
 
 std::optional<Arranged> Arrange(Placement placement, std::string* error) {
     placement.systemIni = placement.installedIni;
+    // The package's installer put a copy of this uninstaller there, the only file of the
+    // system folder besides customize.ini that it deletes.
+    if (placement.systemCopyFrom.empty()) placement.systemCopyFrom = g_uninstaller;
     // The package's installer put its system-folder files where the uninstaller looks for them:
     // a 32-bit one's system folder is syswow64 under WOW64.
     const std::string system = ViewOfProgram(g_uninstaller).systemFolder;
@@ -388,6 +392,57 @@ TEST(E2e, UninstallQuiet) {
     run = RunQuiet(program, folder, arguments, kStartMs);
     EXPECT_EQ(run.exitCode, std::optional<DWORD>(0));
     EXPECT_EQ(LogLines(kLog).back(), "exit code 0");
+}
+
+// /quiet as a deployment tool runs it: the administration tool runs with no window the
+// uninstaller could find (as in a user's session when the removal runs as SYSTEM), so only its
+// process tells: 1603, nothing removed. Then a package file another program holds open cannot
+// go: the rest is removed and the run still ends with 1603, naming the file in the log.
+TEST(E2e, UninstallQuietToolProcess) {
+    Placement placement;
+    placement.installedIni = InstalledIni("");
+    std::string error;
+    const auto arranged = Arrange(placement, &error);
+    ASSERT_TRUE(arranged) << error;
+    const PackagePaths& paths = arranged->paths;
+    const std::vector<std::string> pieces = PackagePieces(paths);
+    const std::wstring program = Wide(arranged->program);
+    const std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
+    constexpr char kLog[] = "C:\\vnt-e2e-process.log";
+    const std::string arguments = std::string("/quiet /log:") + kLog;
+
+    // The administration tool (Keeper.exe) started from the install folder: a program whose only
+    // window is titled otherwise.
+    const std::string keeper = paths.folderFiles[0];
+    ASSERT_TRUE(CopyOneFile(OwnFolder() + "\\" + kProbeFileName, keeper, &error)) << error;
+    auto tool = Process::Start(Wide(keeper), Wide(paths.installFolder), &error);
+    ASSERT_TRUE(tool) << error;
+    ASSERT_TRUE(WaitUntil([] { return FindTopLevel(kProbeCaption) != nullptr; }, kStartMs));
+    QuietRun run = RunQuiet(program, folder, arguments, kStartMs);
+    EXPECT_EQ(run.exitCode, std::optional<DWORD>(1603)) << run.error;
+    EXPECT_FALSE(run.windowShown);
+    EXPECT_EQ(Existing(pieces), pieces) << "something was deleted while a tool ran";
+    auto lines = LogLines(kLog);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[lines.size() - 2], "message: [Keeper.exe]正在运行,请先关闭.");
+    EXPECT_EQ(lines.back(), "exit code 1603");
+    tool.reset();
+
+    // The tool ended; another program holds the pop-up monitor's file open without sharing.
+    const std::string held = paths.folderFiles[4];
+    HANDLE holder = CreateFileW(Wide(held).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE) << held;
+    run = RunQuiet(program, folder, arguments, kStartMs);
+    CloseHandle(holder);
+    EXPECT_EQ(run.exitCode, std::optional<DWORD>(1603)) << run.error;
+    EXPECT_FALSE(run.windowShown);
+    EXPECT_EQ(Existing(pieces), std::vector<std::string>{held});
+    EXPECT_TRUE(IsFolder(paths.installFolder));
+    EXPECT_EQ(Existing(arranged->bystanders), arranged->bystanders);
+    lines = LogLines(kLog);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "still there: " + held), lines.end());
+    EXPECT_EQ(lines.back(), "exit code 1603");
 }
 
 TEST(E2e, UninstallAboutBox) {

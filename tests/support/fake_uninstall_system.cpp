@@ -86,6 +86,7 @@ FakeUninstallSystem::FakeUninstallSystem() {
     texts[UninstallText::NothingToUninstall] = "没有需要卸载的程序[%s]";
     texts[UninstallText::ToolRunning] = "[%s]正在运行,请先关闭.";
     texts[UninstallText::Finished] = "恭喜，软件卸载成功完成！";
+    texts[UninstallText::FolderRefused] = "refused [%s]";
 }
 
 std::string FakeUninstallSystem::Key(const std::string& path) {
@@ -120,6 +121,38 @@ FakeUninstallSystem& FakeUninstallSystem::SetValue(const std::string& file,
     if (!HasFile(file)) AddFile(file);
     values_[{Key(file), Lower(section), Lower(key)}] = value;
     return *this;
+}
+
+FakeUninstallSystem& FakeUninstallSystem::SetContents(const std::string& path,
+                                                      const std::string& bytes) {
+    if (!HasFile(path)) AddFile(path);
+    contents_[Key(path)] = bytes;
+    return *this;
+}
+
+FakeUninstallSystem& FakeUninstallSystem::MarkLink(const std::string& path) {
+    if (!HasFile(path)) AddFolder(path);
+    links_.insert(Key(path));
+    return *this;
+}
+
+FakeUninstallSystem& FakeUninstallSystem::AddAlias(const std::string& alias,
+                                                   const std::string& path) {
+    aliases_[Key(alias)] = Key(path);
+    return *this;
+}
+
+std::string FakeUninstallSystem::Resolved(const std::string& path) const {
+    const std::string key = Key(path);
+    for (const auto& alias : aliases_) {
+        const std::string& from = alias.first;
+        if (key == from) return alias.second;
+        if (key.size() > from.size() && key.compare(0, from.size(), from) == 0 &&
+            key[from.size()] == '\\') {
+            return alias.second + key.substr(from.size());
+        }
+    }
+    return key;
 }
 
 bool FakeUninstallSystem::HasFile(const std::string& path) const {
@@ -197,6 +230,45 @@ bool FakeUninstallSystem::RemoveFolder(const std::string& path) {
 bool FakeUninstallSystem::WindowTitled(const std::string& title) {
     calls.push_back("WindowTitled " + title);
     return windows.count(title) != 0;
+}
+
+std::vector<std::string> FakeUninstallSystem::RunningPrograms() {
+    calls.push_back("RunningPrograms");
+    return programs;
+}
+
+bool FakeUninstallSystem::IsLeadByte(unsigned char c) {
+    return leadBytes936 && c >= 0x81 && c <= 0xFE;
+}
+
+std::optional<std::uint32_t> FakeUninstallSystem::Attributes(const std::string& path) {
+    const std::string key = Resolved(path);
+    std::uint32_t attributes = 0;
+    if (files_.count(key) != 0) {
+        attributes = files_.at(key) ? 0x1 : 0x80;  // read-only, or normal
+    } else if (folders_.count(key) != 0 || (key.size() == 3 && key[1] == ':')) {
+        attributes = uninstall::kAttributeDirectory;
+    } else {
+        return std::nullopt;
+    }
+    if (links_.count(Key(path)) != 0) attributes |= uninstall::kAttributeReparsePoint;
+    return attributes;
+}
+
+std::optional<std::string> FakeUninstallSystem::Identity(const std::string& path) {
+    if (!identities || !Attributes(path)) return std::nullopt;
+    return Resolved(path);
+}
+
+std::optional<std::string> FakeUninstallSystem::ReadFileBytes(const std::string& path,
+                                                              std::size_t limit) {
+    calls.push_back("ReadFileBytes " + path);
+    const std::string key = Key(path);
+    if (files_.count(key) == 0) return std::nullopt;
+    const auto it = contents_.find(key);
+    const std::string bytes = it != contents_.end() ? it->second : key;
+    if (bytes.size() > limit) return std::nullopt;
+    return bytes;
 }
 
 std::optional<std::string> FakeUninstallSystem::CommonProgramsFolder() {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -35,11 +36,26 @@ class FakeUninstallSystem : public uninstall::UninstallSystem, public ProfileStr
     FakeUninstallSystem& SetValue(const std::string& file, const std::string& section,
                                   const std::string& key, const std::string& value);
 
+    // A file's bytes (by default its own path, so no two files are alike).
+    FakeUninstallSystem& SetContents(const std::string& path, const std::string& bytes);
+    // A folder or file that is a junction or symbolic link.
+    FakeUninstallSystem& MarkLink(const std::string& path);
+    // Another name for an existing folder (a short name): the same identity.
+    FakeUninstallSystem& AddAlias(const std::string& alias, const std::string& path);
+
     bool HasFile(const std::string& path) const;
     bool HasFolder(const std::string& path) const;
 
     // Titles of the open top-level windows.
     std::set<std::string> windows;
+    // szExeFile of the running processes.
+    std::vector<std::string> programs;
+    // The code page's lead bytes: 936's, or none (a Western code page).
+    bool leadBytes936 = true;
+    // False: the system cannot tell identities (Windows 9x); names decide.
+    bool identities = true;
+    std::vector<std::string> windowsFolders{"C:\\WINDOWS"};
+    std::vector<std::string> programFilesFolders{"C:\\Program Files"};
     // The value as the registry gives it; nothing: the key or value cannot be read.
     std::optional<std::string> commonPrograms =
         std::string("C:\\Documents and Settings\\All Users\\Start Menu\\Programs");
@@ -74,6 +90,13 @@ class FakeUninstallSystem : public uninstall::UninstallSystem, public ProfileStr
     bool SetNormalAttributes(const std::string& path) override;
     bool RemoveFolder(const std::string& path) override;
     bool WindowTitled(const std::string& title) override;
+    std::vector<std::string> RunningPrograms() override;
+    bool IsLeadByte(unsigned char c) override;
+    std::optional<std::uint32_t> Attributes(const std::string& path) override;
+    std::optional<std::string> Identity(const std::string& path) override;
+    std::vector<std::string> WindowsFolders() override { return windowsFolders; }
+    std::vector<std::string> ProgramFilesFolders() override { return programFilesFolders; }
+    std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t limit) override;
     std::optional<std::string> CommonProgramsFolder() override;
     std::string SystemFolder() override;
     bool InitializeCom() override;
@@ -86,10 +109,15 @@ class FakeUninstallSystem : public uninstall::UninstallSystem, public ProfileStr
   private:
     static std::string Key(const std::string& path);
     static std::string Parent(const std::string& key);
+    // The key with a leading alias replaced by the folder it stands for.
+    std::string Resolved(const std::string& path) const;
 
     std::set<std::string> folders_;
     std::map<std::string, bool> files_;  // key -> read-only
     std::map<std::tuple<std::string, std::string, std::string>, std::string> values_;
+    std::map<std::string, std::string> contents_;
+    std::set<std::string> links_;
+    std::map<std::string, std::string> aliases_;
 };
 
 // UTF-16 as UTF-8, for messages of failed comparisons.

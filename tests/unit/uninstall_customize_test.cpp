@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
 #include "tests/support/fake_profile_strings.h"
+#include "tests/support/fake_system_paths.h"
 #include "tests/support/fake_uninstall_system.h"
 #include "uninstall/customize.h"
 #include "uninstall/texts.h"
@@ -12,14 +14,27 @@ namespace tq::uninstall {
 namespace {
 
 using test::FakeProfileStrings;
+using test::FakeSystemPaths;
 using test::FakeUninstallSystem;
 
 constexpr char kProgram[] = "E:\\Tools Disk\\VNTAdminUninstall.exe";
 constexpr char kLocal[] = "E:\\Tools Disk\\customize.ini";
 
+const LeadByteRule kChinese = [](unsigned char c) { return IsLeadByte936(c); };
+const LeadByteRule kWestern = [](unsigned char) { return false; };
+
+CustomizePaths Compute(const std::string& program, const std::string& windows,
+                       FakeProfileStrings& profile, bool chinese = true) {
+    FakeSystemPaths system;
+    system.module = program;
+    system.windows = windows;
+    system.leadBytes936 = chinese;
+    return ComputeCustomizePaths(system, profile);
+}
+
 TEST(UninstallCustomize, InstallFolderIsTheWindowsDriveRootAndInstallPath) {
     FakeProfileStrings profile;
-    CustomizePaths paths = ComputeCustomizePaths(kProgram, "C:\\WINDOWS", profile);
+    CustomizePaths paths = Compute(kProgram, "C:\\WINDOWS", profile);
     EXPECT_EQ(paths.localFile, kLocal);
     EXPECT_EQ(paths.installFolder, "C:\\Program Files\\Orvello");
     EXPECT_EQ(paths.installedFile, "C:\\Program Files\\Orvello\\customize.ini");
@@ -28,65 +43,93 @@ TEST(UninstallCustomize, InstallFolderIsTheWindowsDriveRootAndInstallPath) {
                                        "Install_Path"});
 
     // Windows on D: gives D:, whatever the system's Program Files folder is.
-    paths = ComputeCustomizePaths(kProgram, "D:\\WINDOWS", profile);
+    paths = Compute(kProgram, "D:\\WINDOWS", profile);
     EXPECT_EQ(paths.installFolder, "D:\\Program Files\\Orvello");
 
     // Install_Path comes from the local file; the installed one is not asked.
     profile.Set(kLocal, "install", "install_path", "Tools\\Net");
     profile.Set("C:\\Tools\\Net\\customize.ini", "INSTALL", "Install_Path", "Elsewhere");
-    paths = ComputeCustomizePaths(kProgram, "C:\\WINDOWS", profile);
+    paths = Compute(kProgram, "C:\\WINDOWS", profile);
     EXPECT_EQ(paths.installFolder, "C:\\Tools\\Net");
     EXPECT_EQ(paths.installedFile, "C:\\Tools\\Net\\customize.ini");
 
     // No trailing backslash is added or taken away.
     profile.Set(kLocal, "INSTALL", "Install_Path", "Net\\");
-    EXPECT_EQ(ComputeCustomizePaths(kProgram, "C:\\WINDOWS", profile).installedFile,
-              "C:\\Net\\\\customize.ini");
+    EXPECT_EQ(Compute(kProgram, "C:\\WINDOWS", profile).installedFile, "C:\\Net\\\\customize.ini");
 }
 
-// Names the uninstaller deletes by: one path component each; Install_Path: a relative folder.
-TEST(UninstallCustomize, NamesAreOneComponentAndTheInstallPathARelativeFolder) {
+// What a configured name may be, under the Chinese and under a Western code page's lead bytes:
+// relative names that stay inside their folder, Install_Path such a name with a trailing
+// backslash allowed. A byte that is a lead byte under one rule is a plain character under the
+// other: "\xE9\\" is "é\" under 1252 and one character under 936.
+TEST(UninstallCustomize, TheConfinementTable) {
     const struct {
         const char* text;
-        bool name, folder;
+        bool name936, folder936, name1252, folder1252;
     } cases[] = {
-        {"AlertWatcher.exe", true, true},
-        {"网络 工具.exe", true, true},
-        {"\x95\\x.exe", true, true},  // a double-byte character whose trail byte is "\"
-        {"Program Files\\Orvello", false, true},
-        {"Tools\\网络工具\\", false, true},
-        {"", false, false},
-        {".", false, false},
-        {"..", false, false},
-        {"..\\..\\WINDOWS", false, false},
-        {"Tools\\..\\..", false, false},
-        {"Tools\\\\Net", false, false},
-        {"\\Tools", false, false},
-        {"\\\\server\\share", false, false},
-        {"C:\\Tools", false, false},
-        {"C:Tools", false, false},
-        {"Tools/Net", false, false},
-        {"Tab\tName", false, false},
+        {"AlertWatcher.exe", true, true, true, true},
+        {"网络 工具.exe", true, true, true, true},
+        {"bin\\AlertWatcher.exe", true, true, true, true},
+        {"Vendor\\Admin Tools", true, true, true, true},
+        {"Program Files\\Orvello", true, true, true, true},
+        {"Tools\\网络工具\\", false, true, false, true},
+        {"\x95\\x.exe", true, true, true, true},  // 936: one character, 1252: "\x95" then "\"
+        {"Caf\xE9\\..\\WINDOWS", false, false, false, false},  // climbs, or ends in dots
+        {"Caf\xE9\\\\x", true, true, false, false},            // 936: "\xE9\\" is one character
+        {"x\xE9", false, false, true, true},  // 936: a lead byte without its trail byte
+        {"", false, false, false, false},
+        {".", false, false, false, false},
+        {"..", false, false, false, false},
+        {"..\\..\\WINDOWS", false, false, false, false},
+        {"Tools\\..\\..", false, false, false, false},
+        {"Tools\\. .\\x", false, false, false, false},  // Windows strips the blank and the dot
+        {"Tools\\\\Net", false, false, false, false},
+        {"\\Tools", false, false, false, false},
+        {"\\\\server\\share", false, false, false, false},
+        {"C:\\Tools", false, false, false, false},
+        {"C:Tools", false, false, false, false},
+        {"help.chm:secret", false, false, false, false},  // an alternate data stream
+        {"Tools/Net", false, false, false, false},
+        {"Tab\tName", false, false, false, false},
+        {"*.exe", false, false, false, false},
+        {"bin\\con.txt", false, false, false, false},
+        {"lpt9 .log", false, false, false, false},
+        {"COM\xB9", false, false, false, false},
+        {"COM10", true, true, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(IsSingleComponentName(c.text), c.name);
-        EXPECT_EQ(IsRelativeFolder(c.text), c.folder);
+        EXPECT_EQ(IsRelativeName(c.text, kChinese), c.name936);
+        EXPECT_EQ(IsRelativeFolder(c.text, kChinese), c.folder936);
+        EXPECT_EQ(IsRelativeName(c.text, kWestern), c.name1252);
+        EXPECT_EQ(IsRelativeFolder(c.text, kWestern), c.folder1252);
     }
+
+    // The program's own path is cut by the same rule: under 1252 "Caf\xE9\\" is a folder and
+    // the local file lies in it, under 936 the backslash belongs to a character.
+    FakeProfileStrings local;
+    EXPECT_EQ(Compute("C:\\Caf\xE9\\VNTAdminUninstall.exe", "C:\\WINDOWS", local, false).localFile,
+              "C:\\Caf\xE9\\customize.ini");
+    EXPECT_EQ(Compute("C:\\Caf\xE9\\VNTAdminUninstall.exe", "C:\\WINDOWS", local, true).localFile,
+              "C:\\customize.ini");
+    local.Set("C:\\Caf\xE9\\customize.ini", "INSTALL", "Install_Path", "Caf\xE9\\..\\WINDOWS");
+    EXPECT_EQ(
+        Compute("C:\\Caf\xE9\\VNTAdminUninstall.exe", "C:\\WINDOWS", local, false).installFolder,
+        "");
 
     // A path that cannot be formed stays empty: no local file without a folder in the program's
     // path (its keys then read as their defaults, never from a file in the Windows folder), no
     // install folder without a folder in the Windows directory or with an unusable Install_Path.
     FakeProfileStrings profile;
-    CustomizePaths paths = ComputeCustomizePaths("VNTAdminUninstall.exe", "C:\\WINDOWS", profile);
+    CustomizePaths paths = Compute("VNTAdminUninstall.exe", "C:\\WINDOWS", profile);
     EXPECT_EQ(paths.localFile, "");
     EXPECT_EQ(paths.installFolder, "C:\\Program Files\\Orvello");
     EXPECT_EQ(profile.calls, std::vector<std::string>{});
-    paths = ComputeCustomizePaths(kProgram, "", profile);
+    paths = Compute(kProgram, "", profile);
     EXPECT_EQ(paths.installFolder, "");
     EXPECT_EQ(paths.installedFile, "");
     profile.Set(kLocal, "INSTALL", "Install_Path", "..\\WINDOWS");
-    paths = ComputeCustomizePaths(kProgram, "C:\\WINDOWS", profile);
+    paths = Compute(kProgram, "C:\\WINDOWS", profile);
     EXPECT_EQ(paths.installFolder, "");
     EXPECT_EQ(paths.installedFile, "");
 }
@@ -115,7 +158,7 @@ TEST(UninstallTexts, AboutCommandIgnoresTheSystemsLowBits) {
 struct UninstallDialogTextsTest : ::testing::Test {
     FakeUninstallSystem files;
     CustomizePaths paths{kLocal, "C:\\Program Files\\Orvello",
-                         "C:\\Program Files\\Orvello\\customize.ini"};
+                         "C:\\Program Files\\Orvello\\customize.ini", kProgram};
 
     std::vector<std::string> ReadFiles() const {
         std::vector<std::string> found;

@@ -16,6 +16,8 @@ using Strings = std::vector<std::string>;
 constexpr char kFolder[] = "C:\\Program Files\\Orvello";
 constexpr char kInstalled[] = "C:\\Program Files\\Orvello\\customize.ini";
 constexpr char kLocal[] = "E:\\customize.ini";
+constexpr char kProgram[] = "E:\\VNTAdminUninstall.exe";
+constexpr char kProgramBytes[] = "MZ the uninstaller";
 constexpr char kPrograms[] = "C:\\Documents and Settings\\All Users\\Start Menu\\Programs";
 constexpr char kGroup[] =
     "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Admin Tools";
@@ -28,7 +30,7 @@ std::string In(const char* folder, const std::string& name) {
 // The package as the installer leaves it with every name at its default.
 struct UninstallProcedureTest : ::testing::Test {
     FakeUninstallSystem system;
-    CustomizePaths paths{kLocal, kFolder, kInstalled};
+    CustomizePaths paths{kLocal, kFolder, kInstalled, kProgram};
 
     void SetUp() override {
         for (const char* name :
@@ -40,7 +42,10 @@ struct UninstallProcedureTest : ::testing::Test {
              {"Device Keeper.lnk", "Alert watcher.lnk", "Admin Tools.lnk", "Net Port Setup.lnk"}) {
             system.AddFile(In(kGroup, link));
         }
-        system.AddFile(In(kSystem, "VNTUninstall.exe")).AddFile(In(kSystem, "customize.ini"));
+        // The system folder's copy is this program: the same bytes.
+        system.SetContents(kProgram, kProgramBytes);
+        system.SetContents(In(kSystem, "VNTUninstall.exe"), kProgramBytes);
+        system.AddFile(In(kSystem, "customize.ini"));
         system.AddFolder(In(kSystem, "spool"));
     }
 
@@ -95,13 +100,14 @@ TEST_F(UninstallProcedureTest, RemovesEverythingInOrderAndReportsSuccess) {
                               "WindowTitled Alert Watcher",
                               std::string("ReadProfile ") + kInstalled + " [ADMIN] Main_Title",
                               "WindowTitled Device Keeper",
-                              std::string("ReadProfile ") + kInstalled + " [ADMIN] APPName"}));
+                              std::string("ReadProfile ") + kInstalled + " [MORNITOR] APPName"}));
     const auto at = [&](const std::string& call) {
         for (std::size_t i = 0; i < system.calls.size(); ++i) {
             if (system.calls[i] == call) return i;
         }
         return system.calls.size();
     };
+    EXPECT_LT(at("RunningPrograms"), at("RemoveFile C:\\Program Files\\Orvello\\DeviceKeeper.exe"));
     EXPECT_LT(at(std::string("RemoveFolder ") + kGroup), at("InitializeCom"));
     EXPECT_LT(at("UninitializeCom"), at(std::string("RemoveFile ") + kInstalled));
     ASSERT_EQ(system.messages.size(), 1u);
@@ -132,7 +138,7 @@ TEST_F(UninstallProcedureTest, EveryNameIsReadFromTheInstalledFile) {
 TEST_F(UninstallProcedureTest, ConfiguredNamesAreUsedEverywhere) {
     const std::string folder = "D:\\Tools\\Net";
     const std::string installed = folder + "\\customize.ini";
-    paths = CustomizePaths{kLocal, folder, installed};
+    paths = CustomizePaths{kLocal, folder, installed, kProgram};
     const struct {
         const char* section;
         const char* key;
@@ -148,7 +154,7 @@ TEST_F(UninstallProcedureTest, ConfiguredNamesAreUsedEverywhere) {
     };
     for (const auto& v : values) system.SetValue(installed, v.section, v.key, v.value);
     system.AddFile(folder + "\\Mon.exe");
-    system.AddFile(In(kSystem, "Remove.exe"));
+    system.SetContents(In(kSystem, "Remove.exe"), kProgramBytes);
 
     EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
 
@@ -200,7 +206,7 @@ TEST_F(UninstallProcedureTest, ConfiguredNamesAreUsedEverywhere) {
 TEST_F(UninstallProcedureTest, MissingMonitorEndsWithItsFullPathAndDeletesNothing) {
     const std::string folder = "C:\\Pro%sgram 100%d";
     const std::string installed = folder + "\\customize.ini";
-    paths = CustomizePaths{kLocal, folder, installed};
+    paths = CustomizePaths{kLocal, folder, installed, kProgram};
     system.SetValue(installed, "MORNITOR", "APPName", "Watch%s%n.exe");
 
     EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::NothingInstalled);
@@ -257,7 +263,8 @@ TEST_F(UninstallProcedureTest, ReadOnlyFileGoesOnTheSecondTryUnknownFileKeepsThe
     // A read-only shortcut is left alone: no attribute retry for shortcuts.
     system.AddFile(In(kGroup, "Alert watcher.lnk"), true);
 
-    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+    // The shortcut that stayed makes the run incomplete; the user still sees the message.
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::FilesLeft);
 
     const Strings removals = Removals();
     const Strings help(removals.begin() + 1, removals.begin() + 4);
@@ -313,7 +320,7 @@ TEST_F(UninstallProcedureTest, UnreadableCommonProgramsDeletesNothingInTheStartM
 
 TEST_F(UninstallProcedureTest, FirewallExceptionsAreWithdrawnInOrder) {
     const std::string folder = "C:\\网络 工具";
-    paths = CustomizePaths{kLocal, folder, folder + "\\customize.ini"};
+    paths = CustomizePaths{kLocal, folder, folder + "\\customize.ini", kProgram};
     system.AddFile(folder + "\\AlertWatcher.exe");
     system.SetValue(paths.installedFile, "ADMIN", "APPName", "管理.exe");
 
@@ -427,7 +434,7 @@ TEST_F(UninstallProcedureTest, NoInstallFolderOrAnUnusableMonitorNameDeletesNoth
         system.AddFile("C:\\WINDOWS\\explorer.exe");
         CustomizePaths unusable = paths;
         if (std::string(monitor) == "AlertWatcher.exe") {
-            unusable = CustomizePaths{kLocal, "", ""};
+            unusable = CustomizePaths{kLocal, "", "", kProgram};
         } else {
             system.SetValue(kInstalled, "MORNITOR", "APPName", monitor);
         }
@@ -440,6 +447,167 @@ TEST_F(UninstallProcedureTest, NoInstallFolderOrAnUnusableMonitorNameDeletesNoth
                                           : In(kFolder, monitor);
         EXPECT_EQ(system.messages[0].text, "没有需要卸载的程序[" + lookedFor + "]");
     }
+}
+
+// The install folder is checked before anything is looked at, under either code page's lead
+// bytes: a system folder, a drive's root, Program Files itself (by any name that reaches it) or
+// a folder reached through a link deletes nothing, and the user is told which folder it was.
+TEST_F(UninstallProcedureTest, RefusedInstallFolderDeletesNothing) {
+    const struct {
+        const char* folder;
+        const char* link;   // a reparse point to mark, or nullptr
+        const char* alias;  // a short name of Program Files, or nullptr
+        bool identities;
+        bool refused;
+    } cases[] = {
+        {"C:\\WINDOWS\\system32", nullptr, nullptr, true, true},
+        {"C:\\windows\\System32\\drivers\\", nullptr, nullptr, false, true},
+        {"C:\\", nullptr, nullptr, true, true},
+        {"C:\\Program Files", nullptr, nullptr, true, true},
+        {"C:\\PROGRA~1", nullptr, "C:\\PROGRA~1", true, true},
+        {"C:\\Program Files\\Orvello", nullptr, nullptr, true, false},
+        {"C:\\Program Files\\Orvello", "C:\\Program Files\\Orvello", nullptr, true, true},
+        {"C:\\Tools\\Net", "C:\\Tools", nullptr, true, true},
+    };
+    for (const bool chinese : {true, false}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.folder) + (chinese ? " (936)" : " (1252)"));
+            system = FakeUninstallSystem();
+            SetUp();
+            system.leadBytes936 = chinese;
+            system.identities = c.identities;
+            system.AddFolder("C:\\WINDOWS\\system32\\drivers");
+            const std::string folder = c.folder;
+            const std::string base = folder.back() == '\\' ? folder : folder + "\\";
+            system.AddFile(base + "AlertWatcher.exe");
+            if (c.alias != nullptr) system.AddAlias(c.alias, "C:\\Program Files");
+            if (c.link != nullptr) system.MarkLink(c.link);
+            paths = CustomizePaths{kLocal, folder, base + "customize.ini", kProgram};
+
+            const UninstallOutcome outcome = RunUninstall(paths, system);
+            if (!c.refused) {
+                EXPECT_EQ(outcome, UninstallOutcome::Finished);
+                EXPECT_FALSE(system.HasFile(base + "AlertWatcher.exe"));
+                continue;
+            }
+            EXPECT_EQ(outcome, UninstallOutcome::FolderRefused);
+            EXPECT_EQ(Removals(), Strings{});
+            EXPECT_TRUE(system.CallsOf("FindMatch").empty());
+            ASSERT_EQ(system.messages.size(), 1u);
+            EXPECT_EQ(system.messages[0].text, "refused [" + folder + "]");
+        }
+    }
+}
+
+// Configured names may lead into folders of their own, and those go when emptied; a link on
+// the way is not followed.
+TEST_F(UninstallProcedureTest, RelativeNamesStayInsideTheirFolder) {
+    system.SetValue(kInstalled, "MORNITOR", "APPName", "bin\\AlertWatcher.exe");
+    system.SetValue(kInstalled, "ADMIN", "APPName", "bin\\tools\\DeviceKeeper.exe");
+    system.SetValue(kInstalled, "ADMIN", "Main_LOGO", "res\\logo.bmp");
+    system.SetValue(kInstalled, "STARTMENU", "DIR_Name", "Vendor\\Admin Tools");
+    system.SetValue(kInstalled, "STARTMENU", "Monitor_Link_Name", "Tools\\Alert watcher");
+    system.AddFile(In(kFolder, "bin\\AlertWatcher.exe"));
+    system.AddFile(In(kFolder, "bin\\tools\\DeviceKeeper.exe"));
+    system.AddFile(In(kFolder, "res\\logo.bmp"));
+    // res is a junction to the system folder: its logo.bmp is not the package's.
+    system.MarkLink(In(kFolder, "res"));
+    const std::string group = std::string(kPrograms) + "\\Vendor\\Admin Tools";
+    for (const char* link : {"Device Keeper.lnk", "Tools\\Alert watcher.lnk", "Admin Tools.lnk",
+                             "Net Port Setup.lnk"}) {
+        system.AddFile(group + "\\" + link);
+    }
+
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+
+    EXPECT_FALSE(system.HasFolder(In(kFolder, "bin")));
+    EXPECT_FALSE(system.HasFolder(group));
+    EXPECT_TRUE(system.HasFolder(std::string(kPrograms) + "\\Vendor"));  // not the package's
+    EXPECT_TRUE(system.HasFile(In(kFolder, "res\\logo.bmp")));
+    EXPECT_TRUE(system.HasFolder(kFolder));  // the junction keeps it
+    const Strings folders = system.CallsOf("RemoveFolder");
+    EXPECT_EQ(folders, (Strings{group + "\\Tools", group,
+                                "C:\\Program Files\\Orvello\\bin\\tools",
+                                "C:\\Program Files\\Orvello\\bin",
+                                "C:\\Program Files\\Orvello failed"}));
+}
+
+// Of the system folder's files only customize.ini and a file that is this program go:
+// whatever else Uninstall_File names stays.
+TEST_F(UninstallProcedureTest, OnlyThisProgramsCopyGoesFromTheSystemFolder) {
+    const struct {
+        const char* name;
+        const char* bytes;  // the named file's contents; nullptr: none there
+        bool deleted;
+    } cases[] = {
+        {"Remove.exe", kProgramBytes, true},
+        {"sub\\Remove.exe", kProgramBytes, true},
+        {"kernel32.dll", "MZ kernel32", false},
+        {"Remove.exe", "MZ the uninstaller, longer", false},
+        {"Remove.exe", "MZ the", false},
+        {"drivers\\etc\\hosts", "127.0.0.1 localhost", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        system = FakeUninstallSystem();
+        SetUp();
+        system.SetValue(kInstalled, "INSTALL", "Uninstall_File", c.name);
+        const std::string path = In(kSystem, c.name);
+        system.SetContents(path, c.bytes);
+        EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+        EXPECT_EQ(system.HasFile(path), !c.deleted);
+        EXPECT_FALSE(system.HasFile(In(kSystem, "customize.ini")));
+        EXPECT_TRUE(system.HasFile(In(kSystem, "VNTUninstall.exe")));
+    }
+
+}
+
+// A tool whose window is out of sight (another session) is found by its program among the
+// running processes: by file name, whatever folder the system reports it in.
+TEST_F(UninstallProcedureTest, RunningToolProgramStopsBeforeAnything) {
+    const struct {
+        std::vector<std::string> programs;
+        const char* found;  // nullptr: none of the package's
+    } cases[] = {
+        {{"explorer.exe", "KEEPER.EXE"}, "Keeper.exe"},
+        {{"C:\\PROGRAM FILES\\ORVELLO\\ALERTWATCHER.EXE"}, "AlertWatcher.exe"},  // Windows 9x
+        {{"netportsetupapp.exe"}, "NetPortSetupApp.exe"},
+        {{"Keeper.exe.bak", "bin", "AlertWatcher"}, nullptr},
+        {{}, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.found != nullptr ? c.found : "none");
+        system = FakeUninstallSystem();
+        SetUp();
+        system.SetValue(kInstalled, "ADMIN", "APPName", "bin\\Keeper.exe");
+        system.AddFile(In(kFolder, "bin\\Keeper.exe"));
+        system.programs = c.programs;
+        const UninstallOutcome outcome = RunUninstall(paths, system);
+        if (c.found == nullptr) {
+            EXPECT_EQ(outcome, UninstallOutcome::Finished);
+            continue;
+        }
+        EXPECT_EQ(outcome, UninstallOutcome::ToolRunning);
+        EXPECT_EQ(Removals(), Strings{});
+        ASSERT_EQ(system.messages.size(), 1u);
+        EXPECT_EQ(system.messages[0].text, std::string("[") + c.found + "]正在运行,请先关闭.");
+    }
+}
+
+// A file that stays makes the run incomplete; one that was never there does not. A read-only
+// symbolic link keeps its attributes (resetting them would reset its target's) and stays.
+TEST_F(UninstallProcedureTest, AFileThatStaysMakesTheRunIncomplete) {
+    system = FakeUninstallSystem();
+    system.AddFile(In(kFolder, "AlertWatcher.exe"));
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::Finished);
+
+    system = FakeUninstallSystem();
+    SetUp();
+    system.AddFile(In(kFolder, "VNTTrap.ini"), true);
+    system.MarkLink(In(kFolder, "VNTTrap.ini"));
+    EXPECT_EQ(RunUninstall(paths, system), UninstallOutcome::FilesLeft);
+    EXPECT_TRUE(system.CallsOf("SetNormal " + In(kFolder, "VNTTrap.ini")).empty());
+    EXPECT_FALSE(system.HasFile(In(kFolder, "AlertWatcher.exe")));
 }
 
 // A quiet run removes the same and shows no box: each step and each message is a log line.

@@ -14,6 +14,7 @@ std::vector<std::string> Args(std::initializer_list<const char*> options) {
 }
 
 // The command line chooses: usage, dialog, quiet removal (0 or 1603 by its outcome), or 87.
+// Only a removal that finished, or found nothing to remove, ends with 0.
 TEST(UninstallProgram, TheCommandLineChoosesTheRun) {
     struct Case {
         std::vector<std::string> args;
@@ -30,6 +31,8 @@ TEST(UninstallProgram, TheCommandLineChoosesTheRun) {
         {Args({"-quiet", "/log:D:\\\\u.log"}), UninstallOutcome::NothingInstalled, 0, "quiet", 0,
          "exit code 0"},
         {Args({"/quiet"}), UninstallOutcome::ToolRunning, 1603, "quiet", 0, "exit code 1603"},
+        {Args({"/quiet"}), UninstallOutcome::FolderRefused, 1603, "quiet", 0, "exit code 1603"},
+        {Args({"/quiet"}), UninstallOutcome::FilesLeft, 1603, "quiet", 0, "exit code 1603"},
         {Args({"/quiet", "/force"}), UninstallOutcome::Finished, 87, "", 0, "exit code 87"},
         {Args({"/quiet", "/quiet"}), UninstallOutcome::Finished, 87, "", 0, "exit code 87"},
         {Args({"/quiet:yes"}), UninstallOutcome::Finished, 87, "", 1, "exit code 87"},

@@ -6,9 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/win32/system_paths_win32.h"
 #include "uninstall/customize.h"
 #include "uninstall/procedure.h"
 #include "uninstall/win32/uninstall_system_win32.h"
@@ -158,6 +161,41 @@ TEST(Win32UninstallSystem, ChinesePathIsConvertedThroughCodePage936) {
     EXPECT_EQ(system.SystemTextToUtf16(""), u"");
 }
 
+std::string OwnPath() {
+    char path[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return std::string(path, n < MAX_PATH ? n : 0);
+}
+
+// What the confinement rests on: identities that see through another spelling of a folder and
+// tell two folders apart, bounded reads, the running programs.
+TEST(Win32UninstallSystem, IdentitiesBoundedReadsAndRunningPrograms) {
+    Win32UninstallSystem system(nullptr);
+    MakeFolder(kScratch);
+    const std::string folder = std::string(kScratch) + "\\Orvello";
+    MakeFolder(folder);
+    const std::optional<std::string> identity = system.Identity(folder);
+    ASSERT_TRUE(identity.has_value());
+    EXPECT_EQ(system.Identity(std::string(kScratch) + "\\.\\ORVELLO\\"), identity);
+    EXPECT_NE(system.Identity(kScratch), identity);
+    EXPECT_EQ(system.Identity(folder + "\\missing"), std::nullopt);
+    EXPECT_EQ(system.Attributes(folder + "\\missing"), std::nullopt);
+
+    const std::string own = OwnPath();
+    const std::optional<std::string> bytes = system.ReadFileBytes(own, 64u << 20);
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_EQ(bytes->substr(0, 2), "MZ");
+    EXPECT_EQ(system.ReadFileBytes(own, bytes->size() - 1), std::nullopt);
+
+    const std::string name = own.substr(own.find_last_of('\\') + 1);
+    bool seen = false;
+    for (const std::string& running : system.RunningPrograms()) {
+        seen = seen || _stricmp(running.c_str(), name.c_str()) == 0;
+    }
+    EXPECT_TRUE(seen) << name << " is not among the running programs";
+    EXPECT_FALSE(system.WindowsFolders().empty());
+}
+
 TEST(Win32UninstallSystem, ComInitialisedTwiceIsBalancedTwice) {
     Win32UninstallSystem system(nullptr);
     ASSERT_TRUE(system.InitializeCom());
@@ -178,6 +216,8 @@ class RecordingSystem : public Win32UninstallSystem {
                 return "running [%s]";
             case UninstallText::Finished:
                 return "done";
+            case UninstallText::FolderRefused:
+                return "refused [%s]";
         }
         return {};
     }
@@ -200,10 +240,14 @@ struct Win32UninstallRun : ::testing::Test {
         Win32ProfileStrings profile;
         ASSERT_TRUE(profile.WriteString(std::string(kScratch) + "\\customize.ini", "INSTALL",
                                         "Install_Path", folder.substr(3)));
-        char windows[MAX_PATH] = {};
-        ASSERT_GT(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
-        paths = ComputeCustomizePaths(std::string(kScratch) + "\\VNTAdminUninstall.exe", windows,
-                                      profile);
+        // This test program plays the uninstaller: its copy in the system folder is Remove.exe.
+        struct PretendProgram : Win32SystemPaths {
+            std::string ModuleFileName() override {
+                return std::string(kScratch) + "\\VNTAdminUninstall.exe";
+            }
+        } system;
+        ASSERT_TRUE(CopyFileA(OwnPath().c_str(), system.ModuleFileName().c_str(), FALSE));
+        paths = ComputeCustomizePaths(system, profile);
         ASSERT_EQ(paths.installFolder, folder);
 
         MakeFolder(folder);
@@ -227,7 +271,7 @@ struct Win32UninstallRun : ::testing::Test {
         }
         system32 = probe.SystemFolder();
         ASSERT_FALSE(system32.empty());
-        MakeFile(system32 + "\\Remove.exe");
+        ASSERT_TRUE(CopyFileA(OwnPath().c_str(), (system32 + "\\Remove.exe").c_str(), FALSE));
         MakeFile(system32 + "\\customize.ini");
     }
 };

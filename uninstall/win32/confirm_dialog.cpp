@@ -76,7 +76,7 @@ INT_PTR ConfirmDialog::OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 void ConfirmDialog::OnInit(HWND dialog) {
     Win32SystemPaths system;
-    paths_ = ComputeCustomizePaths(system.ModuleFileName(), system.WindowsDirectory(), profile_);
+    paths_ = ComputeCustomizePaths(system, profile_);
 
     const DialogTexts texts = ReadDialogTexts(profile_, paths_);
     SetWindowTextA(dialog, texts.title.c_str());

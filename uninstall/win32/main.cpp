@@ -44,8 +44,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         [](const tq::uninstall::UninstallReport& report) {
             tq::Win32SystemPaths system;
             tq::Win32ProfileStrings profile;
-            const tq::uninstall::CustomizePaths paths = tq::uninstall::ComputeCustomizePaths(
-                system.ModuleFileName(), system.WindowsDirectory(), profile);
+            const tq::uninstall::CustomizePaths paths =
+                tq::uninstall::ComputeCustomizePaths(system, profile);
             tq::uninstall::Win32UninstallSystem uninstall(nullptr);
             return tq::uninstall::RunUninstall(paths, uninstall, report);
         }};

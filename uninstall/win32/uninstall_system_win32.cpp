@@ -3,9 +3,11 @@
 #include <objbase.h>
 
 #include <climits>
+#include <cstdio>
 #include <vector>
 
 #include "platform/win32/owners.h"
+#include "platform/win32/process_list_win32.h"
 #include "uninstall/message_ids.h"
 #include "uninstall/win32/firewall_exceptions.h"
 
@@ -17,6 +19,7 @@ constexpr char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr char kCommonPrograms[] = "Common Programs";
 constexpr DWORD kCommonProgramsBytes = 512;
+constexpr char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 // An open registry key, closed when the owner goes.
 class OpenKey {
@@ -42,8 +45,32 @@ UINT StringId(UninstallText text) {
             return IDS_TOOL_RUNNING;
         case UninstallText::Finished:
             return IDS_UNINSTALL_FINISHED;
+        case UninstallText::FolderRefused:
+            return IDS_FOLDER_REFUSED;
     }
     return 0;
+}
+
+// A REG_SZ value of an open key, at most MAX_PATH bytes; empty when it cannot be read.
+std::string PathValue(HKEY key, const char* name) {
+    char buffer[MAX_PATH + 1] = {};
+    DWORD type = 0;
+    DWORD size = MAX_PATH;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ) {
+        return {};
+    }
+    buffer[size < MAX_PATH ? size : MAX_PATH] = '\0';
+    return buffer;
+}
+
+// A file or folder opened for its identity only: no access asked, every sharing allowed, a
+// folder (backup semantics) or a link itself (not its target).
+HANDLE OpenForIdentity(const std::string& path) {
+    return CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
 }  // namespace
@@ -68,6 +95,96 @@ bool Win32UninstallSystem::RemoveFolder(const std::string& path) {
 
 bool Win32UninstallSystem::WindowTitled(const std::string& title) {
     return FindWindowA(nullptr, title.c_str()) != nullptr;
+}
+
+std::vector<std::string> Win32UninstallSystem::RunningPrograms() {
+    std::vector<std::string> names;
+    Win32ProcessList processes;
+    if (const auto snapshot = processes.Snapshot()) {
+        for (const ProcessEntry& entry : *snapshot) names.push_back(entry.executable);
+    }
+    return names;
+}
+
+bool Win32UninstallSystem::IsLeadByte(unsigned char c) {
+    return IsDBCSLeadByte(c) != FALSE;
+}
+
+std::optional<std::uint32_t> Win32UninstallSystem::Attributes(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return attributes;
+}
+
+std::optional<std::string> Win32UninstallSystem::Identity(const std::string& path) {
+    // Windows 9x refuses FILE_SHARE_DELETE and folders here: no identity there.
+    const HANDLE raw = OpenForIdentity(path);
+    if (raw == INVALID_HANDLE_VALUE) return std::nullopt;
+    KernelHandle file(raw);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+    char text[32];
+    std::snprintf(text, sizeof(text), "%08lx:%08lx%08lx",
+                  static_cast<unsigned long>(info.dwVolumeSerialNumber),
+                  static_cast<unsigned long>(info.nFileIndexHigh),
+                  static_cast<unsigned long>(info.nFileIndexLow));
+    return std::string(text);
+}
+
+std::vector<std::string> Win32UninstallSystem::WindowsFolders() {
+    std::vector<std::string> folders;
+    char buffer[MAX_PATH] = {};
+    UINT n = GetWindowsDirectoryA(buffer, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) folders.emplace_back(buffer, n);
+    // Windows 2000 and later; the one folder of the system, where a Terminal Server user's
+    // GetWindowsDirectoryA answers a folder of his own.
+    using SystemWindowsFn = UINT WINAPI(LPSTR, UINT);
+    auto* const systemWindows = reinterpret_cast<SystemWindowsFn*>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemWindowsDirectoryA")));
+    if (systemWindows != nullptr) {
+        n = systemWindows(buffer, MAX_PATH);
+        if (n > 0 && n < MAX_PATH) folders.emplace_back(buffer, n);
+    }
+    return folders;
+}
+
+std::vector<std::string> Win32UninstallSystem::ProgramFilesFolders() {
+    std::vector<std::string> folders;
+    // The program's own registry view, then the 64-bit one (refused where there is none).
+    for (const REGSAM view : {REGSAM(0), static_cast<REGSAM>(KEY_WOW64_64KEY)}) {
+        OpenKey key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersion, 0, KEY_QUERY_VALUE | view,
+                          key.Receive()) != ERROR_SUCCESS) {
+            continue;
+        }
+        for (const char* name : {"ProgramFilesDir", "ProgramFilesDir (x86)", "ProgramW6432Dir"}) {
+            std::string folder = PathValue(key.get(), name);
+            if (!folder.empty()) folders.push_back(std::move(folder));
+        }
+    }
+    return folders;
+}
+
+std::optional<std::string> Win32UninstallSystem::ReadFileBytes(const std::string& path,
+                                                               std::size_t limit) {
+    const HANDLE raw = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (raw == INVALID_HANDLE_VALUE) return std::nullopt;
+    KernelHandle file(raw);
+    DWORD high = 0;
+    const DWORD low = GetFileSize(file.get(), &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return std::nullopt;
+    if (high != 0 || low > limit) return std::nullopt;
+    std::string bytes(low, '\0');
+    DWORD done = 0;
+    while (done < low) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), &bytes[done], low - done, &read, nullptr) || read == 0) {
+            return std::nullopt;
+        }
+        done += read;
+    }
+    return bytes;
 }
 
 std::optional<std::string> Win32UninstallSystem::CommonProgramsFolder() {

@@ -21,6 +21,13 @@ class Win32UninstallSystem : public UninstallSystem {
     bool SetNormalAttributes(const std::string& path) override;
     bool RemoveFolder(const std::string& path) override;
     bool WindowTitled(const std::string& title) override;
+    std::vector<std::string> RunningPrograms() override;
+    bool IsLeadByte(unsigned char c) override;
+    std::optional<std::uint32_t> Attributes(const std::string& path) override;
+    std::optional<std::string> Identity(const std::string& path) override;
+    std::vector<std::string> WindowsFolders() override;
+    std::vector<std::string> ProgramFilesFolders() override;
+    std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t limit) override;
     std::optional<std::string> CommonProgramsFolder() override;
     std::string SystemFolder() override;
     bool InitializeCom() override;
