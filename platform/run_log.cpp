@@ -2,36 +2,9 @@
 
 #include <cstdio>
 
+#include "platform/text.h"
+
 namespace tq {
-
-namespace {
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    }
-    return true;
-}
-
-// CON, PRN, AUX, NUL, COM1-9, LPT1-9 and the console's names open the device in any folder and
-// with any extension.
-bool IsDeviceName(std::string_view name) {
-    name = name.substr(0, name.find('.'));
-    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-    for (const char* device : {"con", "prn", "aux", "nul", "conin$", "conout$", "clock$"}) {
-        if (SameNoCase(name, device)) return true;
-    }
-    return name.size() == 4 && (SameNoCase(name.substr(0, 3), "com") ||
-                                SameNoCase(name.substr(0, 3), "lpt")) &&
-           name[3] >= '1' && name[3] <= '9';
-}
-
-}  // namespace
 
 bool IsDiskFileName(std::string_view path) {
     const auto separator = [](char c) { return c == '\\' || c == '/'; };
@@ -45,7 +18,7 @@ bool IsDiskFileName(std::string_view path) {
         if (share != std::string_view::npos) {
             std::string_view name = path.substr(share + 1);
             name = name.substr(0, name.find_first_of("\\/"));
-            if (SameNoCase(name, "pipe") || SameNoCase(name, "mailslot")) return false;
+            if (MbsEqualNoCase(name, "pipe") || MbsEqualNoCase(name, "mailslot")) return false;
         }
     }
     // "LPT1:" names the port too. A trail byte that looks like a separator can only make this

@@ -56,4 +56,18 @@ bool MbsEqualNoCase(std::string_view a, std::string_view b) {
     return i == a.size() && j == b.size();
 }
 
+bool IsDeviceName(std::string_view component) {
+    std::string_view base = component.substr(0, component.find('.'));
+    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+    for (const char* device : {"con", "prn", "aux", "nul", "conin$", "conout$", "clock$"}) {
+        if (MbsEqualNoCase(base, device)) return true;
+    }
+    if (base.size() != 4) return false;
+    const auto digit = static_cast<unsigned char>(base[3]);
+    const bool isDigit =
+        (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    return isDigit &&
+           (MbsEqualNoCase(base.substr(0, 3), "com") || MbsEqualNoCase(base.substr(0, 3), "lpt"));
+}
+
 }  // namespace tq

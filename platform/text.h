@@ -29,6 +29,12 @@ std::string_view FieldText(const char (&field)[N]) {
     return FieldText(field, N);
 }
 
+// A path component that Windows opens as a device in any folder and with any extension: the
+// part before the first dot, trailing blanks ignored, in any letter case, is CON, PRN, AUX, NUL,
+// CONIN$, CONOUT$, CLOCK$, COM1-COM9 or LPT1-LPT9 (also with the superscript digits of code page
+// 1252, which Windows takes as digits there).
+bool IsDeviceName(std::string_view component);
+
 // Multibyte case-insensitive equality: Latin letters fold, a double-byte character of code
 // page 936 compares as a whole unit, so a trail byte that looks like a Latin letter never folds.
 bool MbsEqualNoCase(std::string_view a, std::string_view b);

@@ -1,5 +1,7 @@
 #include "uninstall/customize.h"
 
+#include "platform/text.h"
+
 namespace tq::uninstall {
 
 namespace {
@@ -9,33 +11,6 @@ std::string UpToLastBackslash(const std::string& path, const LeadByteRule& isLea
     const std::vector<std::string_view> parts = PathComponents(path, isLeadByte);
     if (parts.size() < 2) return {};
     return path.substr(0, path.size() - parts.back().size());
-}
-
-char AsciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool EqualsUpper(std::string_view text, std::string_view upper) {
-    if (text.size() != upper.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (AsciiUpper(text[i]) != upper[i]) return false;
-    }
-    return true;
-}
-
-// A name Windows opens as a device in any folder: the part before the first dot, trailing
-// blanks ignored. The superscript digits of 1252 count as digits there too.
-bool IsDeviceName(std::string_view base) {
-    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
-    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
-        if (EqualsUpper(base, device)) return true;
-    }
-    if (base.size() != 4) return false;
-    const std::string_view stem = base.substr(0, 3);
-    const auto digit = static_cast<unsigned char>(base[3]);
-    const bool isDigit =
-        (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
-    return isDigit && (EqualsUpper(stem, "COM") || EqualsUpper(stem, "LPT"));
 }
 
 }  // namespace
@@ -82,7 +57,6 @@ std::vector<std::string_view> PathComponents(std::string_view path,
 
 bool IsComponentName(std::string_view name, const LeadByteRule& isLeadByte) {
     if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
-    std::size_t baseEnd = name.size();
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
         if (isLeadByte(c)) {
@@ -94,9 +68,8 @@ bool IsComponentName(std::string_view name, const LeadByteRule& isLeadByte) {
         if (c < 0x20 || c == 0x7F) return false;
         // Separators, a drive or a stream, and wildcards.
         if (std::string_view("\\/:*?\"<>|").find(name[i]) != std::string_view::npos) return false;
-        if (c == '.' && baseEnd == name.size()) baseEnd = i;
     }
-    return !IsDeviceName(name.substr(0, baseEnd));
+    return !IsDeviceName(name);
 }
 
 bool IsRelativeName(std::string_view path, const LeadByteRule& isLeadByte) {
