@@ -7,3 +7,4 @@
 #define IDS_UNINSTALL_FINISHED 1003
 #define IDS_UNINSTALL_USAGE 1004  // the command line's usage (/?)
 #define IDS_FOLDER_REFUSED 1005   // "%s" = an install folder the uninstaller will not delete from
+#define IDS_FILES_LEFT 1006       // the removal ended with files it could not delete

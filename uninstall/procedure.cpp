@@ -303,9 +303,13 @@ UninstallOutcome Procedure::Run() {
         Delete(systemFolder + kCustomizeName);
     }
 
-    Tell(system_.LoadText(UninstallText::Finished), std::string());
-    if (filesLeft_ == 0) return UninstallOutcome::Finished;
+    if (filesLeft_ == 0) {
+        Tell(system_.LoadText(UninstallText::Finished), std::string());
+        return UninstallOutcome::Finished;
+    }
+    // Never "completed" over files that stayed.
     Note(std::to_string(filesLeft_) + " file(s) could not be deleted");
+    Tell(system_.LoadText(UninstallText::FilesLeft), std::string());
     return UninstallOutcome::FilesLeft;
 }
 

@@ -32,6 +32,7 @@ enum class UninstallText {
     ToolRunning,         // "%s" = the window title or the program's name found
     Finished,
     FolderRefused,  // "%s" = the install folder
+    FilesLeft,      // the run ended, but a file it deleted is still there
 };
 
 inline constexpr std::uint32_t kAttributeDirectory = 0x10;      // FILE_ATTRIBUTE_DIRECTORY

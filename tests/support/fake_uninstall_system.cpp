@@ -87,6 +87,7 @@ FakeUninstallSystem::FakeUninstallSystem() {
     texts[UninstallText::ToolRunning] = "[%s]正在运行,请先关闭.";
     texts[UninstallText::Finished] = "恭喜，软件卸载成功完成！";
     texts[UninstallText::FolderRefused] = "refused [%s]";
+    texts[UninstallText::FilesLeft] = "files left";
 }
 
 std::string FakeUninstallSystem::Key(const std::string& path) {

@@ -218,6 +218,8 @@ class RecordingSystem : public Win32UninstallSystem {
                 return "done";
             case UninstallText::FolderRefused:
                 return "refused [%s]";
+            case UninstallText::FilesLeft:
+                return "files left";
         }
         return {};
     }

@@ -47,6 +47,8 @@ UINT StringId(UninstallText text) {
             return IDS_UNINSTALL_FINISHED;
         case UninstallText::FolderRefused:
             return IDS_FOLDER_REFUSED;
+        case UninstallText::FilesLeft:
+            return IDS_FILES_LEFT;
     }
     return 0;
 }
