@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tq {
 
@@ -43,6 +44,18 @@ class FileSystem {
     virtual bool SetNormalAttributes(const std::string& path) = 0;
     // DeleteFileA(path).
     virtual bool Delete(const std::string& path) = 0;
+    // RemoveDirectoryA(path): the folder must be empty.
+    virtual bool RemoveFolder(const std::string& path) = 0;
+    // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT): `path` (a file, or an empty folder
+    // by then) is deleted when Windows next starts. 0 when recorded, else the system's error.
+    virtual std::uint32_t DeleteAtRestart(const std::string& path) = 0;
+    // FindFirstFileA/FindNextFileA of folder + "\*": the names in it, "." and ".." left out.
+    // False when the folder cannot be listed (missing included).
+    struct FolderItem {
+        std::string name;
+        bool folder = false;
+    };
+    virtual bool ListFolder(const std::string& folder, std::vector<FolderItem>& out) = 0;
 };
 
 }  // namespace tq

@@ -73,4 +73,30 @@ bool Win32FileSystem::Delete(const std::string& path) {
     return DeleteFileA(path.c_str()) != FALSE;
 }
 
+bool Win32FileSystem::RemoveFolder(const std::string& path) {
+    return RemoveDirectoryA(path.c_str()) != FALSE;
+}
+
+std::uint32_t Win32FileSystem::DeleteAtRestart(const std::string& path) {
+    using MoveFn = BOOL WINAPI(LPCSTR, LPCSTR, DWORD);
+    auto* const move = KernelExport<MoveFn>("MoveFileExA");
+    if (move == nullptr) return ERROR_PROC_NOT_FOUND;
+    if (move(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return 0;
+    return FailureError();
+}
+
+bool Win32FileSystem::ListFolder(const std::string& folder, std::vector<FolderItem>& out) {
+    out.clear();
+    const std::string pattern = folder + "\\*";
+    FileSearch search(pattern.c_str());
+    if (!search.Found()) return false;
+    do {
+        const WIN32_FIND_DATAA& data = search.Data();
+        const std::string name(data.cFileName);
+        if (name == "." || name == "..") continue;
+        out.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (search.Next());
+    return true;
+}
+
 }  // namespace tq

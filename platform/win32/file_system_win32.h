@@ -13,6 +13,9 @@ class Win32FileSystem : public FileSystem {
     std::uint32_t ReplaceAtRestart(const std::string& from, const std::string& to) override;
     bool SetNormalAttributes(const std::string& path) override;
     bool Delete(const std::string& path) override;
+    bool RemoveFolder(const std::string& path) override;
+    std::uint32_t DeleteAtRestart(const std::string& path) override;
+    bool ListFolder(const std::string& folder, std::vector<FolderItem>& out) override;
 };
 
 }  // namespace tq
