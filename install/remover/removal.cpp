@@ -11,6 +11,7 @@
 #include "install/res/resource.h"
 #include "install/spooler/spooler_queries.h"
 #include "install/system/folders.h"
+#include "install/system/platform_class.h"
 #include "install/system/registry_records.h"
 #include "platform/text.h"
 
@@ -24,9 +25,15 @@ constexpr char kRunOnceKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Ru
 constexpr char kShellFoldersKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-// Every environment the model's driver registers with on some system: a 9x driver, an x86 one,
-// and an x64 one (which a 32-bit remover on 64-bit Windows sees only when it names it).
-constexpr const char* kDriverEnvironments[] = {"Windows 4.0", "Windows NT x86", "Windows x64"};
+// The environments this system keeps drivers for: its own, and on 64-bit Windows the x86 one
+// beside x64 (which a 32-bit remover there sees only when it names it). Others are not asked:
+// a question about an environment the system lacks is not free of effects everywhere (Wine
+// makes the environment's registry keys).
+std::vector<const char*> DriverEnvironmentsOf(int platformClass, int processorClass) {
+    if (platformClass == Platform9x) return {"Windows 4.0"};
+    if (processorClass == Processor64) return {"Windows NT x86", "Windows x64"};
+    return {"Windows NT x86"};
+}
 
 // DPD_DELETE_UNUSED_FILES: the spooler deletes the driver's files no other driver uses.
 constexpr std::uint32_t kDeleteUnusedFiles = 0x1;
@@ -425,7 +432,7 @@ RemovalPlan PlanRemoval(RemoverServices& s, const FoundInstallation& found) {
     }
     if (plan.driverInUse) return plan;
 
-    for (const char* environment : kDriverEnvironments) {
+    for (const char* environment : DriverEnvironmentsOf(s.platformClass, s.processorClass)) {
         if (FindPrinterDriver(s.spooler, environment, kModelDriverName)) {
             plan.driverEnvironments.push_back(environment);
         }
