@@ -160,5 +160,52 @@ TEST(E2e, RemoveUnattended) {
     ExpectSame(before, Snapshot(), "after the last installation's removal");
 }
 
+// The release medium under WOW64: the 32-bit installer's entry, read where a deployment tool
+// reads it (the 32-bit registry view), names the remover; its command with /quiet (the quiet
+// command where the entry has one) removes the installation, and the machine is as before.
+// The spooler bridges of Wow64ParallelInstall stand; the x86 driver of the model's name that
+// one of them registers is the model's driver too, so the remover takes it and it is put back
+// before the comparison.
+TEST(E2e, Wow64RemoveUnattended) {
+    ASSERT_TRUE(IsReleaseInstaller()) << kNotReleaseInstaller;
+    const ProgramView view = InstallerView();
+    std::string error;
+    ASSERT_TRUE(AddDriver(kModelDriver, &error, "Windows NT x86")) << error;
+    ASSERT_TRUE(CopyOneFile(Utf8(g_paths.medium) + "\\Driver\\Vista\\T8242LM.dll",
+                            view.systemFolder + "\\T8242LM.dll", &error))
+        << error;
+    const std::vector<std::string> before = Snapshot();
+
+    const std::string name = "前台 打印机";
+    Install("/quiet /port:lpt1 /default:no \"/name:" + name + "\"");
+    if (HasFatalFailure()) return;
+    const std::string entry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\UnInstall\\" + name;
+    std::string command =
+        RegistryText(HKEY_LOCAL_MACHINE, entry, "QuietUninstallString", KEY_WOW64_32KEY)
+            .value_or("");
+    if (command.empty()) {
+        command = RegistryText(HKEY_LOCAL_MACHINE, entry, "UnInstallString", KEY_WOW64_32KEY)
+                      .value_or("") + " /quiet";
+    }
+    ASSERT_EQ(command.rfind("\"" + ProgramFolderOf(name) + "\\T824UIS.exe\" /quiet", 0), 0u)
+        << command;
+    const std::size_t close = command.find('"', 1);
+    DeleteFileW(Wide(kRemoveLog).c_str());
+    const QuietRun run =
+        RunQuiet(Wide(command.substr(1, close - 1)), Wide(WindowsFolder()),
+                 command.substr(close + 2) + " /log:" + kRemoveLog, kRunTimeoutMs);
+    const std::vector<std::string> lines = LogLines(kRemoveLog);
+    if (run.exitCode != std::optional<DWORD>(0)) {
+        for (const std::string& line : lines) std::printf("log: %s\n", line.c_str());
+    }
+    EXPECT_EQ(run.exitCode, std::optional<DWORD>(0)) << run.error;
+    EXPECT_FALSE(run.windowShown);
+    EXPECT_TRUE(Has(lines, "delete driver Kestra TQ8240 Series (Windows x64): ok"));
+    EXPECT_TRUE(Has(lines, "delete driver Kestra TQ8240 Series (Windows NT x86): ok"));
+    RestartDeletions();
+    ASSERT_TRUE(AddDriver(kModelDriver, &error, "Windows NT x86")) << error;
+    ExpectSame(before, Snapshot(), "after the removal");
+}
+
 }  // namespace
 }  // namespace tq::e2e
