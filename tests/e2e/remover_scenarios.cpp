@@ -160,6 +160,38 @@ TEST(E2e, RemoveUnattended) {
     ExpectSame(before, Snapshot(), "after the last installation's removal");
 }
 
+// Started as the 驱动卸载 shortcut starts it: the question names the printer with 否 as the
+// default; 否 changes nothing (1602), 是 removes, and one message says so (0).
+TEST(E2e, RemoveWithQuestions) {
+    const std::string name = "前台 打印机";
+    Install("/quiet /port:lpt1 /default:no \"/name:" + name + "\"");
+    if (HasFatalFailure()) return;
+    const std::string folder = ProgramFolderOf(name);
+    std::string error;
+    for (const int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer == IDNO ? "否" : "是");
+        auto remover = Process::Start(Wide(folder + "\\T824UIS.exe"), Wide(folder), &error);
+        ASSERT_TRUE(remover) << error;
+        HWND box = WaitForMessageBox(*remover, kStartTimeoutMs);
+        ASSERT_NE(box, nullptr) << "no question";
+        const MessageBoxView question = ReadMessageBox(box);
+        EXPECT_EQ(question.caption, "Kestra 打印机驱动卸载");
+        EXPECT_NE(question.text.find("“" + name + "”"), std::string::npos) << question.text;
+        EXPECT_EQ(question.focusId, IDNO) << "the question's default is not 否";
+        ASSERT_TRUE(Click(box, answer));
+        if (answer == IDYES) {
+            HWND result = WaitForMessageBox(*remover, kReactionTimeoutMs, box);
+            ASSERT_NE(result, nullptr) << "no result message";
+            EXPECT_EQ(ReadMessageBox(result).text, "打印机“" + name + "”已删除。");
+            ASSERT_TRUE(Click(result, IDOK));
+        }
+        EXPECT_EQ(remover->WaitForExit(kReactionTimeoutMs),
+                  std::optional<DWORD>(answer == IDNO ? 1602 : 0));
+        const auto queues = ListQueues();
+        EXPECT_EQ(queues.size(), answer == IDNO ? 1u : 0u);
+    }
+}
+
 // The release medium under WOW64: the 32-bit installer's entry, read where a deployment tool
 // reads it (the 32-bit registry view), names the remover; its command with /quiet (the quiet
 // command where the entry has one) removes the installation, and the machine is as before.
