@@ -348,25 +348,12 @@ struct DeletePortData1 {
 };
 static_assert(sizeof(DeletePortData1) == 236, "DELETE_PORT_DATA_1 is 236 bytes");
 
-// Logged as "DeletePort|<port name>||||<input size>"; a port that is not there is
-// ERROR_UNKNOWN_PORT, as for ConfigPort.
+// A port that is not there is ERROR_UNKNOWN_PORT, as for ConfigPort.
 DWORD DeletePort(const BYTE* input, DWORD inputSize) {
     DeletePortData1 record{};
     const bool whole = input != nullptr && inputSize >= sizeof(record);
     if (whole) std::memcpy(&record, input, sizeof(record));
     const std::wstring name = whole ? FieldText(record.portName) : std::wstring();
-    const std::wstring path = CallsFilePath();
-    if (!path.empty()) {
-        const std::string line =
-            "DeletePort|" + LogText(name) + "||||" + std::to_string(inputSize) + "\r\n";
-        FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        if (file.Get() != INVALID_HANDLE_VALUE) {
-            WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-        }
-    }
     if (!whole || record.version != 1 || name.empty()) return ERROR_INVALID_PARAMETER;
     if (!PortExists(name)) return ERROR_UNKNOWN_PORT;
     return static_cast<DWORD>(RegDeleteKeyW(HKEY_LOCAL_MACHINE, PortKeyPath(name).c_str()));
