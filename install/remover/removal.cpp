@@ -1,7 +1,7 @@
 #include "install/remover/removal.h"
 
-#include <array>
-#include <cstring>
+#include <cstdint>
+#include <memory>
 
 #include "install/engine/choices.h"
 #include "install/engine/file_sets.h"
@@ -37,9 +37,9 @@ std::vector<const char*> DriverEnvironmentsOf(int platformClass, int processorCl
 
 // DPD_DELETE_UNUSED_FILES: the spooler deletes the driver's files no other driver uses.
 constexpr std::uint32_t kDeleteUnusedFiles = 0x1;
-constexpr std::uint32_t kInvalidParameter = 87;   // a spooler that takes no delete flags
-constexpr std::uint32_t kProcNotFound = 127;      // no DeletePrinterDriverExA (9x, NT 4.0)
-constexpr std::uint32_t kUnknownMonitor = 3000;   // ERROR_UNKNOWN_PRINT_MONITOR: gone already
+constexpr std::uint32_t kInvalidParameter = 87;  // a spooler that takes no delete flags
+constexpr std::uint32_t kProcNotFound = 127;     // no DeletePrinterDriverExA (9x, NT 4.0)
+constexpr std::uint32_t kUnknownMonitor = 3000;  // ERROR_UNKNOWN_PRINT_MONITOR: gone already
 
 // DELETE_PORT_DATA_1 of the Standard TCP/IP Port monitor: the port name (64 UTF-16 units), the
 // server name (49 units, empty: this computer), then version 1 on the next 4-byte boundary.
@@ -88,11 +88,11 @@ std::string ReadString(Registry& registry, RegistryRoot root, const std::string&
     return std::string(FieldText(data));
 }
 
-std::vector<uint8_t> DeletePortData(std::string_view portName) {
-    std::vector<uint8_t> data(kDeletePortRecordSize, 0);
+std::vector<std::uint8_t> DeletePortData(std::string_view portName) {
+    std::vector<std::uint8_t> data(kDeletePortRecordSize, 0);
     // Port names are dotted addresses: ASCII, one unit each.
     for (std::size_t i = 0; i < portName.size() && i + 1 < kDeletePortNameUnits; ++i) {
-        data[2 * i] = static_cast<uint8_t>(portName[i]);
+        data[2 * i] = static_cast<std::uint8_t>(portName[i]);
     }
     data[kDeletePortVersion] = 1;
     return data;
@@ -144,8 +144,9 @@ class Removal {
             Failed(log_.Step(step, false));
             return;
         }
-        const std::vector<uint8_t> data = DeletePortData(plan_.port);
-        const std::uint32_t status = channel->SendForStatus(u"DeletePort", data.data(), data.size());
+        const std::vector<std::uint8_t> data = DeletePortData(plan_.port);
+        const std::uint32_t status =
+            channel->SendForStatus(u"DeletePort", data.data(), data.size());
         if (status == 0) {
             log_.Step(step, true);
         } else {
@@ -160,6 +161,8 @@ class Removal {
             SpoolerResult r = s_.spooler.RemoveDriver(environment, ModelName(), kDeleteUnusedFiles);
             if (!r.ok && (r.error == kInvalidParameter || r.error == kProcNotFound)) {
                 // A spooler that cannot delete files with the driver: the files go below.
+                log_.Line(step + ": the spooler takes no delete flags (error " +
+                          std::to_string(r.error) + "), deleted without them");
                 r = s_.spooler.RemoveDriver(environment, ModelName(), 0);
             }
             if (r.ok) {
@@ -246,7 +249,8 @@ class Removal {
                 if (!s_.files.FileExists(path)) continue;
                 if (RemoveFile(path)) ++deleted;
             }
-            if (deleted > 0) log_.Line("delete " + std::to_string(deleted) + " files in " + folder + ": ok");
+            if (deleted > 0)
+                log_.Line("delete " + std::to_string(deleted) + " files in " + folder + ": ok");
         }
     }
 
@@ -280,9 +284,8 @@ class Removal {
     }
 
     void DeleteRegistryRecords() {
-        const long entry =
-            s_.registry.DeleteKey(RegistryRoot::LocalMachine,
-                                  std::string(kUninstallKey) + "\\" + plan_.printerName);
+        const long entry = s_.registry.DeleteKey(
+            RegistryRoot::LocalMachine, std::string(kUninstallKey) + "\\" + plan_.printerName);
         if (entry == kRegOk) {
             log_.Step("delete uninstall entry " + plan_.printerName, true);
         } else if (entry != kRegFileNotFound) {
@@ -356,7 +359,10 @@ class Removal {
         if (rest.empty()) {
             s_.files.RemoveFolder(kestra);
         } else if (!gone && rest.size() == 1 && MbsEqualNoCase(rest[0].name, ours)) {
-            s_.files.DeleteAtRestart(kestra);  // a folder not empty by then stays
+            // A folder that is not empty by then stays.
+            if (s_.files.DeleteAtRestart(kestra) == 0) {
+                log_.Line("delete " + kestra + ": at the next restart, when empty");
+            }
         }
     }
 
@@ -380,19 +386,19 @@ FoundInstallation FindInstallation(RemoverServices& s) {
         return found;
     }
 
-    const std::string uninstallString = ReadString(
-        s.registry, RegistryRoot::LocalMachine, std::string(kUninstallKey) + "\\" + name,
-        "UnInstallString");
-    bool installed = !uninstallString.empty() &&
-                     MbsEqualNoCase(Unquoted(uninstallString), found.program);
+    const std::string uninstallString =
+        ReadString(s.registry, RegistryRoot::LocalMachine, std::string(kUninstallKey) + "\\" + name,
+                   "UnInstallString");
+    bool installed =
+        !uninstallString.empty() && MbsEqualNoCase(Unquoted(uninstallString), found.program);
     if (!installed) {
         std::vector<PrinterRecord> printers;
         s.spooler.ListPrinters(printers);
         for (const PrinterRecord& r : printers) installed = installed || IsModelQueue(r, name);
     }
     if (!installed) {
-        found.why = "no uninstall entry names this program and no queue " + name + " uses " +
-                    ModelName();
+        found.why =
+            "no uninstall entry names this program and no queue " + name + " uses " + ModelName();
         return found;
     }
     found.found = true;

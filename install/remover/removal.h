@@ -50,12 +50,12 @@ struct RemovalPlan {
     std::string printerName;
     std::string programFolder;
     std::string program;
-    bool queue = false;         // the queue <printerName>, on the model's driver
-    std::uint32_t jobs = 0;     // print jobs waiting in it
-    std::string port;           // its Standard TCP/IP port, when no other queue uses it
-    bool driverInUse = false;   // another queue uses the model's driver: driver files stay
+    bool queue = false;        // the queue <printerName>, on the model's driver
+    std::uint32_t jobs = 0;    // print jobs waiting in it
+    std::string port;          // its Standard TCP/IP port, when no other queue uses it
+    bool driverInUse = false;  // another queue uses the model's driver: driver files stay
     std::vector<const char*> driverEnvironments;  // where the model's driver is registered
-    std::string monitor;        // the language monitor to delete ("" when absent)
+    std::string monitor;                          // the language monitor to delete ("" when absent)
     std::string monitorEnvironment;
 };
 

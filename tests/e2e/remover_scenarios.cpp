@@ -217,15 +217,15 @@ TEST(E2e, Wow64RemoveUnattended) {
             .value_or("");
     if (command.empty()) {
         command = RegistryText(HKEY_LOCAL_MACHINE, entry, "UnInstallString", KEY_WOW64_32KEY)
-                      .value_or("") + " /quiet";
+                      .value_or("") +
+                  " /quiet";
     }
     ASSERT_EQ(command.rfind("\"" + ProgramFolderOf(name) + "\\T824UIS.exe\" /quiet", 0), 0u)
         << command;
     const std::size_t close = command.find('"', 1);
     DeleteFileW(Wide(kRemoveLog).c_str());
-    const QuietRun run =
-        RunQuiet(Wide(command.substr(1, close - 1)), Wide(WindowsFolder()),
-                 command.substr(close + 2) + " /log:" + kRemoveLog, kRunTimeoutMs);
+    const QuietRun run = RunQuiet(Wide(command.substr(1, close - 1)), Wide(WindowsFolder()),
+                                  command.substr(close + 2) + " /log:" + kRemoveLog, kRunTimeoutMs);
     const std::vector<std::string> lines = LogLines(kRemoveLog);
     if (run.exitCode != std::optional<DWORD>(0)) {
         for (const std::string& line : lines) std::printf("log: %s\n", line.c_str());

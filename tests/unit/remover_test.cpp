@@ -79,8 +79,8 @@ struct Machine {
         paths.module = program;
         options.insert(options.begin(), program);
         RunLog log(logFile, errors);
-        RemoverServices services{spooler, registry,      files,        paths, ports,
-                                 PlatformVista, Processor64, test::TextOf};
+        RemoverServices services{spooler, registry,      files,       paths,
+                                 ports,   PlatformVista, Processor64, test::TextOf};
         RemoverFrontEnd frontEnd{services, ui, log, [this] { return secondInstance; }};
         return RunRemover(ParseRemoverCommandLine(options), frontEnd);
     }
@@ -159,7 +159,9 @@ TEST(Remover, DeletesTheTcpIpPortByItsName) {
     EXPECT_EQ(m.ports.commands[0].name, u"DeletePort");
     const std::vector<uint8_t>& data = m.ports.commands[0].input;
     ASSERT_EQ(data.size(), 236u);  // DELETE_PORT_DATA_1
-    EXPECT_EQ(std::string(data.begin(), data.begin() + 4), std::string("1\0" "0\0", 4));
+    EXPECT_EQ(std::string(data.begin(), data.begin() + 4), std::string("1\0"
+                                                                       "0\0",
+                                                                       4));
     EXPECT_EQ(data[228], 1);  // version 1
 }
 
@@ -173,34 +175,67 @@ TEST(Remover, FaultsEndWithTheirExitCodes) {
         const char* logged;
         bool changes;
     } const cases[] = {
-        {"started elsewhere", [](Machine& t) { t.paths.module = "D:\\Tools\\T824UIS.exe"; },
-         {"/quiet"}, 0, "nothing installed here", false},
+        {"started elsewhere",
+         [](Machine& t) { t.paths.module = "D:\\Tools\\T824UIS.exe"; },
+         {"/quiet"},
+         0,
+         "nothing installed here",
+         false},
         {"a folder of that form, nothing of the model in it",
          [](Machine& t) { t.paths.module = Machine::Folder("Stranger") + "\\T824UIS.exe"; },
-         {"/quiet"}, 0, "nothing installed here", false},
-        {"jobs waiting", [](Machine& t) { t.spooler.FindQueue("Kestra Office")->jobs = 2; },
-         {"/quiet"}, 1603, "2 print jobs waiting: nothing removed", false},
-        {"the installer runs", [](Machine& t) { t.secondInstance = true; }, {"/quiet"}, 1618,
-         "another remover is running", false},
+         {"/quiet"},
+         0,
+         "nothing installed here",
+         false},
+        {"jobs waiting",
+         [](Machine& t) { t.spooler.FindQueue("Kestra Office")->jobs = 2; },
+         {"/quiet"},
+         1603,
+         "2 print jobs waiting: nothing removed",
+         false},
+        {"the installer runs",
+         [](Machine& t) { t.secondInstance = true; },
+         {"/quiet"},
+         1618,
+         "another remover is running",
+         false},
         {"a bad option", nullptr, {"/quiet", "/force"}, 87, "option /force: refused", false},
         {"the spooler refuses the queue's deletion",
-         [](Machine& t) { t.spooler.failDelete.insert("Kestra Office"); }, {"/quiet"}, 1603,
-         "delete queue Kestra Office: failed", true},
+         [](Machine& t) { t.spooler.failDelete.insert("Kestra Office"); },
+         {"/quiet"},
+         1603,
+         "delete queue Kestra Office: failed",
+         true},
         {"the spooler refuses the driver's deletion",
-         [](Machine& t) { t.spooler.deleteDriverError = 5; }, {"/quiet"}, 1603,
-         "(Windows x64): failed, error 5", true},
+         [](Machine& t) { t.spooler.deleteDriverError = 5; },
+         {"/quiet"},
+         1603,
+         "(Windows x64): failed, error 5",
+         true},
         {"a spooler that takes no delete flags (Wine)",
-         [](Machine& t) { t.spooler.deleteDriverExError = 87; }, {"/quiet"}, 0,
-         "delete driver Kestra TQ8240 Series (Windows x64): ok", true},
+         [](Machine& t) { t.spooler.deleteDriverExError = 87; },
+         {"/quiet"},
+         0,
+         "delete driver Kestra TQ8240 Series (Windows x64): ok",
+         true},
         {"a driver file in use",
          [](Machine& t) { t.files.inUse.insert(t.paths.driver + "\\3\\T8242dr.dll"); },
-         {"/quiet"}, 3010, "T8242dr.dll: in use, deleted at the next restart", true},
+         {"/quiet"},
+         3010,
+         "T8242dr.dll: in use, deleted at the next restart",
+         true},
         {"half removed: the queue is gone, the entry left",
-         [](Machine& t) { t.spooler.queues.clear(); }, {"/quiet"}, 0,
-         "delete uninstall entry Kestra Office: ok", true},
+         [](Machine& t) { t.spooler.queues.clear(); },
+         {"/quiet"},
+         0,
+         "delete uninstall entry Kestra Office: ok",
+         true},
         {"half removed: the entry is gone, the queue left",
          [](Machine& t) { t.registry.DeleteKey(kLm, kEntries + std::string("Kestra Office")); },
-         {"/quiet"}, 0, "delete queue Kestra Office: ok", true},
+         {"/quiet"},
+         0,
+         "delete queue Kestra Office: ok",
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -250,7 +285,8 @@ TEST(Remover, DialogAsksNamingThePrinterAndReportsTheResult) {
 }
 
 TEST(RemoverText, FillsPlaceholdersInTurn) {
-    EXPECT_EQ(FillText("打印机“%s”中还有 %u 个作业；100%", {"A", "3"}), "打印机“A”中还有 3 个作业；100%");
+    EXPECT_EQ(FillText("打印机“%s”中还有 %u 个作业；100%", {"A", "3"}),
+              "打印机“A”中还有 3 个作业；100%");
     EXPECT_EQ(FillText("%s %s", {"x"}), "x %s");
 }
 

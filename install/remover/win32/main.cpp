@@ -51,9 +51,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     tq::NarrowDllSearchPath();
 
     tq::Win32SystemPaths paths;
-    const tq::RemoverCommandLine line = tq::ParseRemoverCommandLine(tq::SplitProgramCommandLine(
-        GetCommandLineA(), paths.ModuleFileName(),
-        [](unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }));
+    const tq::RemoverCommandLine line = tq::ParseRemoverCommandLine(
+        tq::SplitProgramCommandLine(GetCommandLineA(), paths.ModuleFileName(),
+                                    [](unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }));
 
     RemoverUi ui(instance);
     tq::Win32Spooler spooler;
