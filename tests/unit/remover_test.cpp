@@ -150,21 +150,6 @@ TEST(Remover, RemovesOnlyWhatNothingElseUses) {
     }
 }
 
-TEST(Remover, DeletesTheTcpIpPortByItsName) {
-    Machine m;
-    m.Install("Kestra Office", "10.1.2.3");
-    ASSERT_EQ(m.RunIn("Kestra Office"), 0);
-    ASSERT_EQ(m.ports.openedNames, std::vector<std::string>{",XcvMonitor Standard TCP/IP Port"});
-    ASSERT_EQ(m.ports.commands.size(), 1u);
-    EXPECT_EQ(m.ports.commands[0].name, u"DeletePort");
-    const std::vector<uint8_t>& data = m.ports.commands[0].input;
-    ASSERT_EQ(data.size(), 236u);  // DELETE_PORT_DATA_1
-    EXPECT_EQ(std::string(data.begin(), data.begin() + 4), std::string("1\0"
-                                                                       "0\0",
-                                                                       4));
-    EXPECT_EQ(data[228], 1);  // version 1
-}
-
 // Faults and odd starts, each judged by its exit code, its log and what changed.
 TEST(Remover, FaultsEndWithTheirExitCodes) {
     struct Case {
