@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tq {
 
@@ -47,6 +48,18 @@ class FileSystem {
     // The size in bytes of the file `path` names (FindFirstFileA, as every Windows has it);
     // nullopt when there is none.
     virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
+    // RemoveDirectoryA(path): the folder must be empty.
+    virtual bool RemoveFolder(const std::string& path) = 0;
+    // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT): `path` (a file, or an empty folder
+    // by then) is deleted when Windows next starts. 0 when recorded, else the system's error.
+    virtual std::uint32_t DeleteAtRestart(const std::string& path) = 0;
+    // FindFirstFileA/FindNextFileA of folder + "\*": the names in it, "." and ".." left out.
+    // False when the folder cannot be listed (missing included).
+    struct FolderItem {
+        std::string name;
+        bool folder = false;
+    };
+    virtual bool ListFolder(const std::string& folder, std::vector<FolderItem>& out) = 0;
 };
 
 }  // namespace tq

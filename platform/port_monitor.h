@@ -19,6 +19,10 @@ class PortMonitorChannel {
     // spooler accepted the call; the monitor's own status is not reported.
     virtual bool Send(std::u16string_view command, const std::uint8_t* input,
                       std::size_t inputSize) = 0;
+    // The same, answering with the outcome: 0 when the spooler took the call and the monitor
+    // reported success, else the monitor's status, or the spooler's error when it refused.
+    virtual std::uint32_t SendForStatus(std::u16string_view command, const std::uint8_t* input,
+                                        std::size_t inputSize) = 0;
 };
 
 class PortMonitor {

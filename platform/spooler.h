@@ -24,6 +24,7 @@ struct PrinterRecord {  // PRINTER_INFO_2, the fields the installer reads
     SpoolerText portName;
     SpoolerText driverName;
     std::uint32_t attributes = 0;
+    std::uint32_t jobs = 0;  // cJobs: print jobs waiting in the queue
 };
 
 struct MonitorRecord {  // MONITOR_INFO_1
@@ -142,6 +143,14 @@ class Spooler {
     virtual SpoolerResult RegisterDriver(const DriverSpec& driver) = 0;
     // AddPrinterA level 2; the handle is closed at once. False when no handle came back.
     virtual bool CreateQueue(const QueueSpec& queue) = 0;
+
+    // DeletePrinterDriverExA (local) with these DPD_* flags and version 0; flags 0:
+    // DeletePrinterDriverA. The Ex call is looked up at run time (Windows 9x and NT 4.0 lack it):
+    // missing, it is a failure with ERROR_PROC_NOT_FOUND.
+    virtual SpoolerResult RemoveDriver(const char* environment, const std::string& name,
+                                       std::uint32_t flags) = 0;
+    // DeleteMonitorA (local).
+    virtual SpoolerResult RemoveMonitor(const char* environment, const std::string& name) = 0;
 
     // Tells every top-level window that the printer settings changed (WM_SETTINGCHANGE with
     // "windows", SMTO_NORMAL), waiting at most timeoutMs for each.

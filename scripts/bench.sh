@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Figures of the installer under Wine; not a test and not part of `make test`.
 #   scripts/bench.sh [RUNS]        (default 5 parallel installations)
-#   scripts/bench.sh --sizes       only the two release programs against their size targets,
+#   scripts/bench.sh --sizes       only the release programs against their size targets,
 #                                  as built in build/win32 (no Wine, builds nothing)
 #   scripts/bench.sh --watcher [RUNS]
 #                                  only the queue watcher alone, RUNS times (default 5) with no
@@ -29,6 +29,7 @@ release_sizes() {
   echo "Release programs against their size targets:"
   size_line TQ82Ins.exe "$release/TQ82Ins.exe" 524288
   size_line VNTAdminUninstall.exe "$(dirname "$release")/uninstall/VNTAdminUninstall.exe" 262144
+  size_line T824uis.exe "$release/T824uis.exe" 262144
 }
 size_line() {
   local name=$1 path=$2 limit=$3 size

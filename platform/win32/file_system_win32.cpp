@@ -74,12 +74,37 @@ bool Win32FileSystem::Delete(const std::string& path) {
 }
 
 std::optional<std::uint64_t> Win32FileSystem::FileSize(const std::string& path) {
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return std::nullopt;
-    FindClose(search);
+    const FileSearch search(path.c_str());
+    if (!search.Found()) return std::nullopt;
+    const WIN32_FIND_DATAA& found = search.Data();
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
     return (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+}
+
+bool Win32FileSystem::RemoveFolder(const std::string& path) {
+    return RemoveDirectoryA(path.c_str()) != FALSE;
+}
+
+std::uint32_t Win32FileSystem::DeleteAtRestart(const std::string& path) {
+    using MoveFn = BOOL WINAPI(LPCSTR, LPCSTR, DWORD);
+    auto* const move = KernelExport<MoveFn>("MoveFileExA");
+    if (move == nullptr) return ERROR_PROC_NOT_FOUND;
+    if (move(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return 0;
+    return FailureError();
+}
+
+bool Win32FileSystem::ListFolder(const std::string& folder, std::vector<FolderItem>& out) {
+    out.clear();
+    const std::string pattern = folder + "\\*";
+    FileSearch search(pattern.c_str());
+    if (!search.Found()) return false;
+    do {
+        const WIN32_FIND_DATAA& data = search.Data();
+        const std::string name(data.cFileName);
+        if (name == "." || name == "..") continue;
+        out.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (search.Next());
+    return true;
 }
 
 }  // namespace tq

@@ -14,6 +14,9 @@ class Win32FileSystem : public FileSystem {
     bool SetNormalAttributes(const std::string& path) override;
     bool Delete(const std::string& path) override;
     std::optional<std::uint64_t> FileSize(const std::string& path) override;
+    bool RemoveFolder(const std::string& path) override;
+    std::uint32_t DeleteAtRestart(const std::string& path) override;
+    bool ListFolder(const std::string& folder, std::vector<FolderItem>& out) override;
 };
 
 }  // namespace tq

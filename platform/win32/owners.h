@@ -32,6 +32,9 @@ class FileSearch {
     FileSearch& operator=(const FileSearch&) = delete;
     // A file or folder matched.
     bool Found() const { return handle_ != INVALID_HANDLE_VALUE; }
+    // The match at hand; Next moves to the following one (false at the end).
+    const WIN32_FIND_DATAA& Data() const { return data_; }
+    bool Next() { return Found() && FindNextFileA(handle_, &data_) != FALSE; }
 
   private:
     WIN32_FIND_DATAA data_{};

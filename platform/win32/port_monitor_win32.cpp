@@ -39,6 +39,21 @@ class Win32PortMonitorChannel : public PortMonitorChannel {
                         &output, 0, &needed, &status) != FALSE;
     }
 
+    std::uint32_t SendForStatus(std::u16string_view command, const std::uint8_t* input,
+                                std::size_t inputSize) override {
+        std::wstring name(command.begin(), command.end());
+        std::vector<BYTE> data(input, input + inputSize);
+        BYTE output = 0;
+        DWORD needed = 0;
+        DWORD status = ERROR_GEN_FAILURE;
+        if (!xcvData_(handle_, name.c_str(), data.data(), static_cast<DWORD>(data.size()),
+                      &output, 0, &needed, &status)) {
+            const DWORD error = GetLastError();
+            return error != 0 ? error : ERROR_GEN_FAILURE;
+        }
+        return status;
+    }
+
   private:
     std::unique_ptr<LoadedLibrary> winspool_;
     XcvDataFn* xcvData_;

@@ -46,7 +46,7 @@ bool EnumerateInto(std::vector<Record>& out, Call call, Convert convert) {
 
 PrinterRecord RecordOf(const PRINTER_INFO_2A& r) {
     return PrinterRecord{Text(r.pPrinterName), Text(r.pShareName), Text(r.pPortName),
-                         Text(r.pDriverName), r.Attributes};
+                         Text(r.pDriverName), r.Attributes, r.cJobs};
 }
 
 // EnumPrintersA over the local queues at `level` into a buffer kept by the caller.
@@ -237,6 +237,25 @@ SpoolerResult Outcome(BOOL ok) {
 }
 
 }  // namespace
+
+SpoolerResult Win32Spooler::RemoveDriver(const char* environment, const std::string& name,
+                                         std::uint32_t flags) {
+    std::string env = environment ? environment : "";
+    std::string driver = name;
+    LPSTR envArgument = environment ? env.data() : nullptr;
+    if (flags == 0) return Outcome(DeletePrinterDriverA(nullptr, envArgument, driver.data()));
+    using DeleteExFn = BOOL WINAPI(LPSTR, LPSTR, LPSTR, DWORD, DWORD);
+    LoadedLibrary winspool("winspool.drv");
+    auto* const deleteEx = winspool.Export<DeleteExFn>("DeletePrinterDriverExA");
+    if (deleteEx == nullptr) return {false, ERROR_PROC_NOT_FOUND};
+    return Outcome(deleteEx(nullptr, envArgument, driver.data(), flags, 0));
+}
+
+SpoolerResult Win32Spooler::RemoveMonitor(const char* environment, const std::string& name) {
+    std::string env = environment ? environment : "";
+    std::string monitor = name;
+    return Outcome(DeleteMonitorA(nullptr, environment ? env.data() : nullptr, monitor.data()));
+}
 
 SpoolerResult Win32Spooler::RegisterMonitor(const MonitorSpec& monitor) {
     TextPool pool;

@@ -16,6 +16,9 @@ class Win32Spooler : public Spooler {
     SpoolerResult RegisterMonitor(const MonitorSpec& monitor) override;
     SpoolerResult RegisterDriver(const DriverSpec& driver) override;
     bool CreateQueue(const QueueSpec& queue) override;
+    SpoolerResult RemoveDriver(const char* environment, const std::string& name,
+                               std::uint32_t flags) override;
+    SpoolerResult RemoveMonitor(const char* environment, const std::string& name) override;
     void AnnounceSettingChange(unsigned timeoutMs) override;
 };
 

@@ -119,7 +119,51 @@ std::uint32_t FakeFileSystem::ReplaceAtRestart(const std::string& from, const st
 
 bool FakeFileSystem::Delete(const std::string& path) {
     calls.push_back("Delete " + path);
-    return files_.erase(Key(path)) != 0;
+    const std::string key = Key(path);
+    // A file in use stays.
+    const auto it = files_.find(key);
+    if (it == files_.end() || Failing(inUse, key)) return false;
+    files_.erase(it);
+    return true;
+}
+
+bool FakeFileSystem::RemoveFolder(const std::string& path) {
+    calls.push_back("RemoveFolder " + path);
+    const std::string key = Key(path);
+    if (folders_.count(key) == 0) return false;
+    const std::string prefix = key + "\\";
+    for (const auto& f : files_) {
+        if (f.first.compare(0, prefix.size(), prefix) == 0) return false;
+    }
+    for (const auto& f : folders_) {
+        if (f.compare(0, prefix.size(), prefix) == 0) return false;
+    }
+    folders_.erase(key);
+    return true;
+}
+
+std::uint32_t FakeFileSystem::DeleteAtRestart(const std::string& path) {
+    calls.push_back("DeleteAtRestart " + path + (replaceAtRestartError ? " failed" : ""));
+    if (replaceAtRestartError != 0) return replaceAtRestartError;
+    deleteAtRestart.push_back(path);
+    return 0;
+}
+
+bool FakeFileSystem::ListFolder(const std::string& folder, std::vector<FolderItem>& out) {
+    out.clear();
+    const std::string key = Key(folder);
+    if (folders_.count(key) == 0) return false;
+    const auto child = [&key](const std::string& k) {
+        return ParentKey(k) == key ? k.substr(key.size() + (key.size() == 3 ? 0 : 1))
+                                   : std::string();
+    };
+    for (const auto& f : folders_) {
+        if (std::string name = child(f); !name.empty()) out.push_back({name, true});
+    }
+    for (const auto& f : files_) {
+        if (std::string name = child(f.first); !name.empty()) out.push_back({name, false});
+    }
+    return true;
 }
 
 std::optional<std::uint64_t> FakeFileSystem::FileSize(const std::string& path) {

@@ -41,9 +41,16 @@ class FakeFileSystem : public FileSystem {
     std::uint32_t CopyOver(const std::string& source, const std::string& destination) override;
     std::uint32_t ReplaceAtRestart(const std::string& from, const std::string& to) override;
     bool SetNormalAttributes(const std::string& path) override;
+    // Fails for a missing or in-use file.
     bool Delete(const std::string& path) override;
     // The contents' length.
     std::optional<std::uint64_t> FileSize(const std::string& path) override;
+    // Fails for a missing folder or one with anything in it.
+    bool RemoveFolder(const std::string& path) override;
+    // Records `path` in deleteAtRestart, or fails with replaceAtRestartError.
+    std::uint32_t DeleteAtRestart(const std::string& path) override;
+    // Names in lower case, folders first.
+    bool ListFolder(const std::string& folder, std::vector<FolderItem>& out) override;
 
     // Every call in order: "CreateFolder <path>", "FileExists <path>", "FileExistsUnredirected
     // <path>", "Copy <source> -> <destination>" (with " failed" when it failed), "SetNormal
@@ -53,6 +60,10 @@ class FakeFileSystem : public FileSystem {
     std::vector<std::string> copied;
     // The replacements recorded for the restart, (from, to), in order.
     std::vector<std::pair<std::string, std::string>> atRestart;
+    // The deletions recorded for the restart, in order.
+    std::vector<std::string> deleteAtRestart;
+    // Files a running program or the spooler holds: Delete fails for them.
+    std::set<std::string> inUse;
 
     // Injected failures, by path (any letter case).
     std::set<std::string> failingFolders;  // CreateFolder fails (not "already exists")

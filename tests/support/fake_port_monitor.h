@@ -26,6 +26,7 @@ class FakePortMonitor : public PortMonitor {
 
     bool openSucceeds = true;
     bool commandsSucceed = true;
+    std::uint32_t status = 0;  // what SendForStatus reports when the command was taken
     std::vector<std::string> openedNames;
     std::vector<Command> commands;
     int channelsClosed = 0;
@@ -40,6 +41,11 @@ class FakePortMonitor : public PortMonitor {
             owner_.commands.push_back(
                 {std::u16string(command), std::vector<std::uint8_t>(input, input + inputSize)});
             return owner_.commandsSucceed;
+        }
+        std::uint32_t SendForStatus(std::u16string_view command, const std::uint8_t* input,
+                                    std::size_t inputSize) override {
+            Send(command, input, inputSize);
+            return owner_.commandsSucceed ? owner_.status : 1796;
         }
 
       private:

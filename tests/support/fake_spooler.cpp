@@ -101,7 +101,7 @@ bool FakeSpooler::ListRecords(std::vector<PrinterRecord>& out) {
     out.clear();
     if (!failPrinters) {
         for (const auto& q : queues) {
-            out.push_back({q.name, q.shareName, q.port, q.driver, q.attributes});
+            out.push_back({q.name, q.shareName, q.port, q.driver, q.attributes, q.jobs});
         }
     }
     for (auto& q : addAfterNextPrinterListing) queues.push_back(std::move(q));
@@ -228,6 +228,31 @@ bool FakeSpooler::CreateQueue(const QueueSpec& queue) {
     queues.push_back(q);
     addedQueues.push_back(queue);
     return true;
+}
+
+SpoolerResult FakeSpooler::RemoveDriver(const char* environment, const std::string& name,
+                                        std::uint32_t flags) {
+    const std::string env = environment != nullptr ? environment : callerEnvironment;
+    if (flags != 0 && deleteDriverExError != 0) return {false, deleteDriverExError};
+    if (deleteDriverError != 0) return {false, deleteDriverError};
+    const auto it = std::find_if(drivers.begin(), drivers.end(), [&](const Driver& d) {
+        return d.name && MbsEqualNoCase(*d.name, name) && MbsEqualNoCase(d.environment, env);
+    });
+    if (it == drivers.end()) return {false, 1797};  // ERROR_UNKNOWN_PRINTER_DRIVER
+    drivers.erase(it);
+    deletions.push_back("driver " + env + "|" + name + "|" + std::to_string(flags));
+    return {true, 0};
+}
+
+SpoolerResult FakeSpooler::RemoveMonitor(const char* /*environment*/, const std::string& name) {
+    if (deleteMonitorError != 0) return {false, deleteMonitorError};
+    const auto it = std::find_if(monitors.begin(), monitors.end(), [&](const SpoolerText& m) {
+        return m && MbsEqualNoCase(*m, name);
+    });
+    if (it == monitors.end()) return {false, 3000};  // ERROR_UNKNOWN_PRINT_MONITOR
+    monitors.erase(it);
+    deletions.push_back("monitor " + name);
+    return {true, 0};
 }
 
 }  // namespace tq::test

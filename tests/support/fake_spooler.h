@@ -22,6 +22,7 @@ class FakeSpooler : public Spooler {
         // Fields the installer never changes; a level-2 update must keep them.
         std::string comment;
         std::string location;
+        std::uint32_t jobs = 0;  // print jobs waiting
     };
 
     // A driver and the environment it is registered for.
@@ -65,6 +66,13 @@ class FakeSpooler : public Spooler {
     std::uint32_t addMonitorError = 0;
     std::uint32_t addDriverError = 0;
     bool failAddPrinter = false;
+    // Errors the Delete calls fail with (0: they succeed; a missing item fails as on Windows).
+    // The flagged driver deletion fails with deleteDriverExError (Wine takes no flags: 87).
+    std::uint32_t deleteDriverError = 0;
+    std::uint32_t deleteDriverExError = 0;
+    std::uint32_t deleteMonitorError = 0;
+    // Deletions that succeeded: "driver <environment>|<name>|<flags>", "monitor <name>".
+    std::vector<std::string> deletions;
     // What opening a printer for use answers, by name, one answer per open in order (the last
     // one repeats); a name not listed answers as a local queue of that name would.
     std::map<std::string, std::vector<PrinterForUse>> printersForUse;
@@ -96,6 +104,9 @@ class FakeSpooler : public Spooler {
     SpoolerResult RegisterMonitor(const MonitorSpec& monitor) override;
     SpoolerResult RegisterDriver(const DriverSpec& driver) override;
     bool CreateQueue(const QueueSpec& queue) override;
+    SpoolerResult RemoveDriver(const char* environment, const std::string& name,
+                               std::uint32_t flags) override;
+    SpoolerResult RemoveMonitor(const char* environment, const std::string& name) override;
     void AnnounceSettingChange(unsigned timeoutMs) override { announcements.push_back(timeoutMs); }
 
   private:

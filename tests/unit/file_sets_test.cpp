@@ -363,6 +363,7 @@ std::set<std::string> MediumFiles() {
         "setupnt.dll",
         "setup9x.dll",
         "sysfilecopier.exe",
+        "t824uis.exe",
         "t8249lm.dll",
         "driver\\98\\t8249lm.dll",
         "driver\\2kxp\\t8242lm.dll",

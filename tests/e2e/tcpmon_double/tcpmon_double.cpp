@@ -339,6 +339,26 @@ BOOL WINAPI EnumPorts(HANDLE, LPWSTR, DWORD level, LPBYTE ports, DWORD size, LPD
     return TRUE;
 }
 
+// DELETE_PORT_DATA_1 as the platform's documentation gives it.
+struct DeletePortData1 {
+    WCHAR portName[64];
+    WCHAR serverName[49];
+    DWORD version;
+    DWORD reserved;
+};
+static_assert(sizeof(DeletePortData1) == 236, "DELETE_PORT_DATA_1 is 236 bytes");
+
+// A port that is not there is ERROR_UNKNOWN_PORT, as for ConfigPort.
+DWORD DeletePort(const BYTE* input, DWORD inputSize) {
+    DeletePortData1 record{};
+    const bool whole = input != nullptr && inputSize >= sizeof(record);
+    if (whole) std::memcpy(&record, input, sizeof(record));
+    const std::wstring name = whole ? FieldText(record.portName) : std::wstring();
+    if (!whole || record.version != 1 || name.empty()) return ERROR_INVALID_PARAMETER;
+    if (!PortExists(name)) return ERROR_UNKNOWN_PORT;
+    return static_cast<DWORD>(RegDeleteKeyW(HKEY_LOCAL_MACHINE, PortKeyPath(name).c_str()));
+}
+
 BOOL WINAPI XcvOpenPort(HANDLE, LPCWSTR, ACCESS_MASK access, PHANDLE handle) {
     if (handle == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -366,6 +386,10 @@ DWORD WINAPI XcvDataPort(HANDLE handle, LPCWSTR command, PBYTE input, DWORD inpu
 
     const XcvChannel* channel = ChannelOf(handle);
     if (channel == nullptr) return ERROR_INVALID_HANDLE;
+    if (command != nullptr && std::wcscmp(command, L"DeletePort") == 0) {
+        if ((channel->access & SERVER_ACCESS_ADMINISTER) == 0) return ERROR_ACCESS_DENIED;
+        return DeletePort(input, inputSize);
+    }
     const bool add = command != nullptr && std::wcscmp(command, L"AddPort") == 0;
     const bool config = command != nullptr && std::wcscmp(command, L"ConfigPort") == 0;
     if (!add && !config) return ERROR_NOT_SUPPORTED;

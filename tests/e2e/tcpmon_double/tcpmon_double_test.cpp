@@ -283,8 +283,14 @@ TEST(TcpMonitorDouble, RefusesWhatAMonitorCannotTakeAndStillRecordsIt) {
     EXPECT_EQ(Send(channel, L"AddPort", unterminated.data(), unterminated.size()),
               static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     // Commands it does not have.
-    EXPECT_EQ(Send(channel, L"DeletePort", whole.data(), whole.size()),
+    EXPECT_EQ(Send(channel, L"MonitorUI", whole.data(), whole.size()),
               static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+    // DELETE_PORT_DATA_1 (236 bytes, version 1 at 228) of a port that is not there.
+    std::vector<BYTE> deletion(236, 0);
+    for (std::size_t i = 0; i < 8; ++i) deletion[2 * i] = static_cast<BYTE>("10.2.2.2"[i]);
+    deletion[228] = 1;
+    EXPECT_EQ(Send(channel, L"DeletePort", deletion.data(), deletion.size()),
+              static_cast<DWORD>(ERROR_UNKNOWN_PORT));
     ClosePrinter(channel);
 
     // A channel opened without administer access changes nothing.
@@ -302,7 +308,8 @@ TEST(TcpMonitorDouble, RefusesWhatAMonitorCannotTakeAndStillRecordsIt) {
                            "AddPort|10.2.2.2|1|9100||10.2.2.2|964",
                            "AddPort|10.2.2.2\\x|1|9100||10.2.2.2\\x|964",
                            "AddPort|" + std::string(64, 'a') + "|1|9100||10.2.2.2|964",
-                           "DeletePort|10.2.2.2|1|9100||10.2.2.2|964",
+                           "MonitorUI|10.2.2.2|1|9100||10.2.2.2|964",
+                           "DeletePort||||||236",
                            "AddPort|10.2.2.2|1|9100||10.2.2.2|964",
                        }));
 }
