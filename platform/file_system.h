@@ -58,6 +58,7 @@ class FileSystem {
     struct FolderItem {
         std::string name;
         bool folder = false;
+        bool link = false;  // a reparse point (junction, symbolic link): its target is elsewhere
     };
     virtual bool ListFolder(const std::string& folder, std::vector<FolderItem>& out) = 0;
 };

@@ -322,7 +322,10 @@ class Removal {
         bool empty = true;
         for (const FileSystem::FolderItem& item : items) {
             const std::string path = folder + "\\" + item.name;
-            if (item.folder) {
+            if (item.folder && item.link) {
+                // A junction: the link goes, never what it leads to.
+                empty = s_.files.RemoveFolder(path) && empty;
+            } else if (item.folder) {
                 empty = DeleteTree(path) && empty;
             } else if (MbsEqualNoCase(path, plan_.program)) {
                 ScheduleOwn(path);

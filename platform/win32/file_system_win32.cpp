@@ -102,7 +102,8 @@ bool Win32FileSystem::ListFolder(const std::string& folder, std::vector<FolderIt
         const WIN32_FIND_DATAA& data = search.Data();
         const std::string name(data.cFileName);
         if (name == "." || name == "..") continue;
-        out.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        out.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                       (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
     } while (search.Next());
     return true;
 }

@@ -131,6 +131,10 @@ bool FakeFileSystem::RemoveFolder(const std::string& path) {
     calls.push_back("RemoveFolder " + path);
     const std::string key = Key(path);
     if (folders_.count(key) == 0) return false;
+    if (Failing(linkFolders, key)) {
+        folders_.erase(key);
+        return true;
+    }
     const std::string prefix = key + "\\";
     for (const auto& f : files_) {
         if (f.first.compare(0, prefix.size(), prefix) == 0) return false;
@@ -158,7 +162,9 @@ bool FakeFileSystem::ListFolder(const std::string& folder, std::vector<FolderIte
                                    : std::string();
     };
     for (const auto& f : folders_) {
-        if (std::string name = child(f); !name.empty()) out.push_back({name, true});
+        if (std::string name = child(f); !name.empty()) {
+            out.push_back({name, true, Failing(linkFolders, f)});
+        }
     }
     for (const auto& f : files_) {
         if (std::string name = child(f.first); !name.empty()) out.push_back({name, false});

@@ -64,6 +64,9 @@ class FakeFileSystem : public FileSystem {
     std::vector<std::string> deleteAtRestart;
     // Files a running program or the spooler holds: Delete fails for them.
     std::set<std::string> inUse;
+    // Folders that are junctions: listed as links, and removed as links whatever they lead to
+    // (what is below them stays, as the target's files do).
+    std::set<std::string> linkFolders;
 
     // Injected failures, by path (any letter case).
     std::set<std::string> failingFolders;  // CreateFolder fails (not "already exists")

@@ -238,6 +238,19 @@ TEST(Remover, FaultsEndWithTheirExitCodes) {
     }
 }
 
+// A junction in the program folder goes as a link: what it leads to is not the package's.
+TEST(Remover, AJunctionInTheProgramFolderIsUnlinkedNotFollowed) {
+    Machine m;
+    m.Install("Kestra Office", "10.1.2.3");
+    m.paths.module = Machine::Folder("Kestra Office") + "\\T824UIS.exe";
+    const std::string link = Machine::Folder("Kestra Office") + "\\Driver\\Linked";
+    m.files.AddFile(link + "\\System.dat");
+    m.files.linkFolders.insert(link);
+    EXPECT_EQ(m.Run(m.paths.module, {"/quiet"}), 0);
+    EXPECT_FALSE(m.files.HasFolder(link));
+    EXPECT_NE(m.files.FindFile(link + "\\System.dat"), nullptr);
+}
+
 TEST(Remover, SecondRunFindsNothingAndSucceeds) {
     Machine m;
     m.Install("Kestra Office", "10.1.2.3");
