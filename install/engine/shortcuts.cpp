@@ -12,8 +12,6 @@ namespace tq {
 
 namespace {
 
-constexpr char kShellFoldersKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr std::size_t kProgramsSize = 512;
 
 std::string HelpTarget(int platformClass, const std::string& programFolder) {

@@ -10,6 +10,11 @@
 
 namespace tq {
 
+// Where the Start menu's Programs folders are named: "Programs" under HKCU, "Common Programs"
+// under HKLM.
+inline constexpr char kShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
 // Makes <Programs>\<printerName>\ with the three shortcuts, in this order, each named and
 // described by its string-table text (loaded through the progress page): status monitor, help
 // file, uninstaller. <Programs> is the Shell Folders value "Programs" of HKCU, or for all users

@@ -6,6 +6,7 @@
 #include "install/engine/choices.h"
 #include "install/engine/file_sets.h"
 #include "install/engine/registration.h"
+#include "install/engine/shortcuts.h"
 #include "install/model.h"
 #include "install/network/tcpip_port.h"
 #include "install/res/resource.h"
@@ -19,11 +20,6 @@ namespace tq {
 
 namespace {
 
-constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\UnInstall";
-constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kRunOnceKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
-constexpr char kShellFoldersKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 // The environments this system keeps drivers for: its own, and on 64-bit Windows the x86 one
 // beside x64 (which a 32-bit remover there sees only when it names it). Others are not asked:

@@ -16,13 +16,10 @@ namespace {
 constexpr RegistryRoot kMachine = RegistryRoot::LocalMachine;
 constexpr RegistryRoot kUser = RegistryRoot::CurrentUser;
 
-constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kRunOnceKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 // Before a RunOnce value's name: delete the value after the program has run, not before, so
 // that the resumed installer finds it, and a start refused at the elevation prompt is tried
 // again at the next log-on.
 constexpr char kDeleteAfterRunning[] = "!";
-constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\UnInstall";
 constexpr char kMonitorKey[] =
     "System\\CurrentControlSet\\Control\\Print\\Monitors\\Kestra TQ8240 Language Monitor";
 constexpr char kMonitorDriver[] = "T8242LM.dll";

@@ -13,6 +13,11 @@
 
 namespace tq {
 
+// The machine-wide keys the installer writes its records under (HKLM), and the remover reads.
+inline constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr char kRunOnceKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+inline constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\UnInstall";
+
 // UpdateResumeMarker modes.
 enum : int {
     ResumeMarkerDelete = 0,
