@@ -160,11 +160,28 @@ TEST(E2e, RemoveUnattended) {
     ExpectSame(before, Snapshot(), "after the last installation's removal");
 }
 
-// Started as the 驱动卸载 shortcut starts it: the question names the printer with 否 as the
-// default; 否 changes nothing (1602), 是 removes, and one message says so (0).
+// The wizard's parallel installation under `name`, not the default printer, closed at its end.
+void InstallWithWizard(const std::string& name) {
+    std::string error;
+    auto installer = StartInstaller(g_paths, &error);
+    ASSERT_TRUE(installer) << error;
+    InstallChoices choices;
+    choices.printerName = name;
+    choices.setAsDefault = false;
+    HWND page = OpenProgressPage(*installer, choices, &error);
+    ASSERT_NE(page, nullptr) << error;
+    ASSERT_TRUE(WatchProgress(*installer, page, kRunTimeoutMs).finished);
+    ASSERT_TRUE(Click(page, IDCANCEL));  // 关闭
+    EXPECT_TRUE(installer->WaitForExit(kReactionTimeoutMs).has_value());
+}
+
+// A wizard's installation, removed as the 驱动卸载 shortcut starts the remover: the question
+// names the printer with 否 as the default; 否 changes nothing (1602), 是 removes, one message
+// says so (0), and the machine is as it was before the installation.
 TEST(E2e, RemoveWithQuestions) {
     const std::string name = "前台 打印机";
-    Install("/quiet /port:lpt1 /default:no \"/name:" + name + "\"");
+    const std::vector<std::string> before = Snapshot();
+    InstallWithWizard(name);
     if (HasFatalFailure()) return;
     const std::string folder = ProgramFolderOf(name);
     std::string error;
@@ -190,6 +207,8 @@ TEST(E2e, RemoveWithQuestions) {
         const auto queues = ListQueues();
         EXPECT_EQ(queues.size(), answer == IDNO ? 1u : 0u);
     }
+    RestartDeletions();
+    ExpectSame(before, Snapshot(), "after the removal");
 }
 
 // The release medium under WOW64: the 32-bit installer's entry, read where a deployment tool
