@@ -51,7 +51,9 @@ class FileSystem {
     // RemoveDirectoryA(path): the folder must be empty.
     virtual bool RemoveFolder(const std::string& path) = 0;
     // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT): `path` (a file, or an empty folder
-    // by then) is deleted when Windows next starts. 0 when recorded, else the system's error.
+    // by then) is deleted when Windows next starts. On Windows 9x, which has no such call, a
+    // file is recorded in WININIT.INI (platform/wininit.h) and a folder cannot be: 120
+    // (ERROR_CALL_NOT_IMPLEMENTED). 0 when recorded, else the system's error.
     virtual std::uint32_t DeleteAtRestart(const std::string& path) = 0;
     // FindFirstFileA/FindNextFileA of folder + "\*": the names in it, "." and ".." left out.
     // False when the folder cannot be listed (missing included).

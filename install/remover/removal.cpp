@@ -35,6 +35,7 @@ std::vector<const char*> DriverEnvironmentsOf(int platformClass, int processorCl
 constexpr std::uint32_t kDeleteUnusedFiles = 0x1;
 constexpr std::uint32_t kInvalidParameter = 87;  // a spooler that takes no delete flags
 constexpr std::uint32_t kProcNotFound = 127;     // no DeletePrinterDriverExA (9x, NT 4.0)
+constexpr std::uint32_t kCallNotImplemented = 120;  // a folder deleted at Windows 9x's restart
 constexpr std::uint32_t kUnknownMonitor = 3000;  // ERROR_UNKNOWN_PRINT_MONITOR: gone already
 
 // DELETE_PORT_DATA_1 of the Standard TCP/IP Port monitor: the port name (64 UTF-16 units), the
@@ -339,6 +340,10 @@ class Removal {
         const std::uint32_t error = s_.files.DeleteAtRestart(path);
         if (error == 0) {
             log_.Line("delete " + path + ": at the next restart");
+        } else if (error == kCallNotImplemented) {
+            // Windows 9x deletes files when it starts, never folders: the folder stays, empty.
+            log_.Line("folder " + path + " stays, empty after the restart (Windows 9x deletes "
+                      "no folder then)");
         } else {
             log_.Failure("delete " + path + " at the next restart", error);
             outcome_.failed = true;

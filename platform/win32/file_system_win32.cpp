@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/owners.h"
+#include "platform/wininit.h"
 
 namespace tq {
 
@@ -88,9 +89,49 @@ bool Win32FileSystem::RemoveFolder(const std::string& path) {
 std::uint32_t Win32FileSystem::DeleteAtRestart(const std::string& path) {
     using MoveFn = BOOL WINAPI(LPCSTR, LPCSTR, DWORD);
     auto* const move = KernelExport<MoveFn>("MoveFileExA");
-    if (move == nullptr) return ERROR_PROC_NOT_FOUND;
-    if (move(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return 0;
-    return FailureError();
+    if (move != nullptr && move(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return 0;
+    const std::uint32_t error = move != nullptr ? FailureError() : ERROR_CALL_NOT_IMPLEMENTED;
+    if (error != ERROR_CALL_NOT_IMPLEMENTED) return error;
+    return DeleteAtRestartByWinInit(path);
+}
+
+// Windows 9x's record: WININIT.INI in the Windows folder, which takes files (by their short
+// names) and no folders.
+std::uint32_t Win32FileSystem::DeleteAtRestartByWinInit(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return FailureError();
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ERROR_CALL_NOT_IMPLEMENTED;
+    char shortPath[MAX_PATH] = "";
+    const DWORD n = GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return n == 0 ? FailureError() : ERROR_FILENAME_EXCED_RANGE;
+    char windows[MAX_PATH] = "";
+    const UINT w = GetWindowsDirectoryA(windows, MAX_PATH);
+    if (w == 0 || w >= MAX_PATH - 13) return ERROR_PATH_NOT_FOUND;
+    const std::string ini = std::string(windows) + (windows[w - 1] == '\\' ? "" : "\\") +
+                            "WININIT.INI";
+
+    std::string text;
+    {
+        KernelHandle file(CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.get() != INVALID_HANDLE_VALUE) {
+            char buffer[4096];
+            DWORD read = 0;
+            while (ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+                text.append(buffer, read);
+            }
+        }
+    }
+    text = WithWinInitDeletion(text, std::string(shortPath, n));
+    KernelHandle file(CreateFileA(ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) return FailureError();
+    DWORD written = 0;
+    if (!WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+        written != text.size()) {
+        return FailureError();
+    }
+    return 0;
 }
 
 bool Win32FileSystem::ListFolder(const std::string& folder, std::vector<FolderItem>& out) {

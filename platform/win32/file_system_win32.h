@@ -16,6 +16,8 @@ class Win32FileSystem : public FileSystem {
     std::optional<std::uint64_t> FileSize(const std::string& path) override;
     bool RemoveFolder(const std::string& path) override;
     std::uint32_t DeleteAtRestart(const std::string& path) override;
+    // Windows 9x's way of it (no MoveFileEx record there).
+    static std::uint32_t DeleteAtRestartByWinInit(const std::string& path);
     bool ListFolder(const std::string& folder, std::vector<FolderItem>& out) override;
 };
 

@@ -6,12 +6,13 @@
 
 namespace tq {
 
-// A kernel handle (process, thread, event).
+// A kernel handle (process, thread, event, file); neither null nor INVALID_HANDLE_VALUE (what
+// CreateFileA answers on failure) is closed.
 class KernelHandle {
   public:
     explicit KernelHandle(HANDLE handle) : handle_(handle) {}
     ~KernelHandle() {
-        if (handle_ != nullptr) CloseHandle(handle_);
+        if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
     }
     KernelHandle(const KernelHandle&) = delete;
     KernelHandle& operator=(const KernelHandle&) = delete;

@@ -147,8 +147,10 @@ bool FakeFileSystem::RemoveFolder(const std::string& path) {
 }
 
 std::uint32_t FakeFileSystem::DeleteAtRestart(const std::string& path) {
-    calls.push_back("DeleteAtRestart " + path + (replaceAtRestartError ? " failed" : ""));
-    if (replaceAtRestartError != 0) return replaceAtRestartError;
+    const std::uint32_t error =
+        folderAtRestartError != 0 && HasFolder(path) ? folderAtRestartError : replaceAtRestartError;
+    calls.push_back("DeleteAtRestart " + path + (error ? " failed" : ""));
+    if (error != 0) return error;
     deleteAtRestart.push_back(path);
     return 0;
 }

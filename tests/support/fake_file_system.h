@@ -64,6 +64,8 @@ class FakeFileSystem : public FileSystem {
     std::vector<std::string> deleteAtRestart;
     // Files a running program or the spooler holds: Delete fails for them.
     std::set<std::string> inUse;
+    // DeleteAtRestart of a folder fails with this (120 on Windows 9x, which records files only).
+    std::uint32_t folderAtRestartError = 0;
     // Folders that are junctions: listed as links, and removed as links whatever they lead to
     // (what is below them stays, as the target's files do).
     std::set<std::string> linkFolders;

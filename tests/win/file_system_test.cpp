@@ -112,6 +112,26 @@ TEST(Win32FileSystem, FoldersCreatedOnceThenFoundAndNeverWithoutTheirParent) {
     EXPECT_EQ(files.CreateFolder(root + "file"), FolderResult::AlreadyExists);
 }
 
+// Windows 9x's deletion at the restart, run here directly (Wine's MoveFileExA has the NT
+// record): the file by its short name under [rename] in the Windows folder's WININIT.INI, kept
+// beside what was there; a folder cannot be recorded.
+TEST(Win32FileSystem, Windows9xRecordsAFileToDeleteInWinInit) {
+    const std::string root = Scratch("tq long folder name");
+    ASSERT_TRUE(WriteAll(root + "T824UIS.exe", "x"));
+    char windows[MAX_PATH] = "";
+    ASSERT_GT(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+    const std::string ini = std::string(windows) + "\\WININIT.INI";
+    ASSERT_TRUE(WriteAll(ini, "[rename]\r\nNUL=C:\\OLD.DLL\r\n"));
+    EXPECT_EQ(Win32FileSystem::DeleteAtRestartByWinInit(root + "T824UIS.exe"), 0u);
+    char shortPath[MAX_PATH] = "";
+    ASSERT_GT(GetShortPathNameA((root + "T824UIS.exe").c_str(), shortPath, MAX_PATH), 0u);
+    EXPECT_EQ(ReadAll(ini),
+              "[rename]\r\nNUL=" + std::string(shortPath) + "\r\nNUL=C:\\OLD.DLL\r\n");
+    EXPECT_EQ(Win32FileSystem::DeleteAtRestartByWinInit(root.substr(0, root.size() - 1)),
+              static_cast<std::uint32_t>(ERROR_CALL_NOT_IMPLEMENTED));
+    DeleteFileA(ini.c_str());
+}
+
 TEST(Win32FileSystem, FileExistsAsFindFirstFileSeesIt) {
     Win32FileSystem files;
     const std::string root = Scratch("tq exists");
