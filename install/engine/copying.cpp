@@ -255,10 +255,7 @@ std::uint32_t InstalledKilobytes(const InstallJob& job, const CopyServices& serv
     std::uint64_t bytes = 0;
     for (const StepList* steps : {&set.staging, &set.placement}) {
         for (const FileStep& step : *steps) {
-            // SysFileCopier.exe takes its files from the platform folder beside it.
-            const char* folder = step.action == StepAction::StartSysFileCopier && set.platformFolder
-                                     ? set.platformFolder
-                                     : step.sourceFolder;
+            const char* folder = FilesFolderOf(step, set);
             for (const char* name : step.files) {
                 bytes += services.files.FileSize(sourceFolder + folder + name).value_or(0);
             }

@@ -117,6 +117,14 @@ struct DriverFileSet {
     PostRestartSet postRestart;
 };
 
+// The medium folder a step's files come from: SysFileCopier.exe takes its files from the
+// platform folder beside it, every other step from its own source folder.
+inline const char* FilesFolderOf(const FileStep& step, const DriverFileSet& set) {
+    return step.action == StepAction::StartSysFileCopier && set.platformFolder != nullptr
+               ? set.platformFolder
+               : step.sourceFolder;
+}
+
 // The set for a (PlatformClass, ProcessorClass) pair. Classes 2 and -1 (and any unknown value)
 // have only the uninstaller step.
 DriverFileSet DriverFileSetFor(int platformClass, int processorClass);

@@ -21,13 +21,9 @@ void AddOnce(std::vector<std::string>& list, std::string path) {
     list.push_back(std::move(path));
 }
 
-void AddSteps(std::vector<std::string>& list, const StepList& steps, const char* platformFolder) {
+void AddSteps(std::vector<std::string>& list, const StepList& steps, const DriverFileSet& set) {
     for (const FileStep& step : steps) {
-        // SysFileCopier.exe takes its files from the platform folder beside it.
-        const char* folder =
-            step.action == StepAction::StartSysFileCopier && platformFolder != nullptr
-                ? platformFolder
-                : step.sourceFolder;
+        const char* folder = FilesFolderOf(step, set);
         for (const char* name : step.files) AddOnce(list, std::string(folder) + name);
         if (step.action == StepAction::StartSysFileCopier) AddOnce(list, kSysFileCopier);
     }
@@ -56,8 +52,8 @@ std::vector<std::string> FilesOfResumedRun(int platformClass, int processorClass
     // The libraries load by bare name from the installer's folder; PnpDrvRefresh.exe is started
     // from there on a USB installation.
     std::vector<std::string> list{kSetupNtLibrary, kSetup9xLibrary, kPnpDrvRefresh};
-    AddSteps(list, set.staging, set.platformFolder);
-    AddSteps(list, set.placement, set.platformFolder);
+    AddSteps(list, set.staging, set);
+    AddSteps(list, set.placement, set);
     for (const char* name : set.postRestart.files) {
         AddOnce(list, std::string(set.postRestart.sourceFolder) + name);
     }
